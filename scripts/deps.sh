@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Thalvek
+# need, skipping those already present. Safe to run again.
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+
+packages=(
+  build-essential cmake pkg-config git
+  libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev
+  libvorbis-dev libopenal-dev libx11-dev libgl1-mesa-dri
+  libgtest-dev
+  xvfb xauth xdotool
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  say "All packages present"
+  exit 0
+fi
+say "Installing: ${missing[*]}"
+as_root apt-get update
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,41 @@
+# Shared by the scripts: progress lines, root/sudo, and a private X server.
+
+say() { printf '\033[1m==> %s\033[0m\n' "$*"; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# start_xvfb WIDTHxHEIGHTxDEPTH: starts Xvfb on a display number the server
+# picks itself (no race with other servers), exports DISPLAY and XVFB_PID.
+start_xvfb() {
+  local screen=${1:-1280x720x24} fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local number
+  read -r -t 20 number <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number" XVFB_PID
+}
+
+stop_xvfb() {
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  fi
+}
+
+# hold_key KEY [SECONDS]: a press long enough to be seen at software
+# rendering frame rates.
+hold_key() {
+  xdotool keydown "$1"
+  sleep "${2:-0.6}"
+  xdotool keyup "$1"
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The application state: the process-wide objects that the scene assembly
+// creates and the frame update, the frame render and the effects read. All
+// start out null and live on the main thread only.
+
+#include "render/GL.h"
+
+struct GLFWwindow;
+class CameraSet;
+
+extern GLFWwindow* window;
+extern int screenWidth;
+extern int screenHeight;
+
+// The camera set imported from the scene; never released.
+extern CameraSet* cameras;
+
+// Per GLFW key code 0-347: 1 after a press event, 0 after a repeat or release.
+inline constexpr int kKeyTableSize = 348;
+extern unsigned char keyState[kKeyTableSize];
+extern unsigned char previousKeyState[kKeyTableSize];
+
+// Accumulated angle of the tour's orbit move; never reset.
+extern float orbitAngle;

@@ -1,0 +1,3 @@
+#include "app/FrameUpdate.h"
+
+void updateFrame(double dt) { (void)dt; }

@@ -1,0 +1,5 @@
+#pragma once
+// Advancing the scene by one frame before it is rendered.
+
+// dt: the frame time in seconds.
+void updateFrame(double dt);

@@ -1,0 +1,33 @@
+#include "app/Startup.h"
+
+#include "render/GL.h"
+
+#include <GLFW/glfw3.h>
+
+void applyContextHints() {
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
+#ifdef THALVEK_GL_DEBUG
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+#endif
+}
+
+bool loadGLEntryPoints() {
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        return false;
+    // GLEW's probing of a core context leaves GL_INVALID_ENUM behind.
+    glGetError();
+
+    glGenVertexArrays = reinterpret_cast<PFNGLGENVERTEXARRAYSPROC>(glfwGetProcAddress("glGenVertexArrays"));
+    glBindVertexArray = reinterpret_cast<PFNGLBINDVERTEXARRAYPROC>(glfwGetProcAddress("glBindVertexArray"));
+    glDeleteVertexArrays =
+        reinterpret_cast<PFNGLDELETEVERTEXARRAYSPROC>(glfwGetProcAddress("glDeleteVertexArrays"));
+    glGenerateMipmap = reinterpret_cast<PFNGLGENERATEMIPMAPPROC>(glfwGetProcAddress("glGenerateMipmap"));
+    return true;
+}
+
+void latchKeyPresses(GLFWwindow* window) { glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE); }

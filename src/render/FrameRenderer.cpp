@@ -1,0 +1,3 @@
+#include "render/FrameRenderer.h"
+
+void renderFrame() {}

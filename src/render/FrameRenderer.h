@@ -1,0 +1,4 @@
+#pragma once
+// Rendering one frame.
+
+void renderFrame();

@@ -1,0 +1,102 @@
+#include "render/ShaderProgram.h"
+
+#include "render/Console.h"
+#include "render/GLDebug.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// The driver's info log; a zero length still yields an empty, terminated text.
+std::string infoLog(GLint length, void (*fetch)(GLuint, GLsizei, GLsizei*, GLchar*), GLuint name) {
+    std::vector<GLchar> buffer(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    fetch(name, static_cast<GLsizei>(buffer.size()), nullptr, buffer.data());
+    return std::string(buffer.data());
+}
+
+void shaderInfoLog(GLuint shader, GLsizei size, GLsizei* written, GLchar* text) {
+    glGetShaderInfoLog(shader, size, written, text);
+}
+
+void programInfoLog(GLuint program, GLsizei size, GLsizei* written, GLchar* text) {
+    glGetProgramInfoLog(program, size, written, text);
+}
+
+} // namespace
+
+ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath) {
+    createProgram();
+    vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
+    fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
+    linkProgram();
+    rtr::labelObject(GL_PROGRAM, program, vertexPath + " + " + fragmentPath);
+}
+
+ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& geometryPath,
+                             const std::string& fragmentPath) {
+    createProgram();
+    vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
+    fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
+    geometryShader = compileShaderFile(geometryPath, GL_GEOMETRY_SHADER);
+    linkProgram();
+    rtr::labelObject(GL_PROGRAM, program, vertexPath + " + " + geometryPath + " + " + fragmentPath);
+}
+
+ShaderProgram::~ShaderProgram() {
+    glDeleteProgram(program);
+    glDeleteShader(fragmentShader);
+    if (geometryShader != 0)
+        glDeleteShader(geometryShader);
+    glDeleteShader(vertexShader);
+}
+
+void ShaderProgram::createProgram() {
+    program = glCreateProgram();
+    if (program == 0)
+        rtr::fatalExit({"Didn't get a valid program handle"});
+}
+
+GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
+    std::ifstream file(path);
+    if (!file)
+        rtr::fatalExit({"Failed to open shader-file"});
+    const std::string source{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    file.close();
+
+    const GLuint shader = glCreateShader(type);
+    if (shader == 0)
+        rtr::fatalExit({"Failed to create shader"});
+    const GLchar* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+
+    GLint compiled = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == 0 || glIsShader(shader) == GL_FALSE) {
+        GLint length = 0;
+        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+        const std::string log = infoLog(length, shaderInfoLog, shader);
+        rtr::fatalExit({"Failed to compile shader", log});
+    }
+    rtr::labelObject(GL_SHADER, shader, path);
+    return shader;
+}
+
+void ShaderProgram::linkProgram() {
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    if (geometryShader != 0)
+        glAttachShader(program, geometryShader);
+    glLinkProgram(program);
+
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == 0) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        const std::string log = infoLog(length, programInfoLog, program);
+        rtr::fatalExit({"Failed to link shader program", log});
+    }
+}
