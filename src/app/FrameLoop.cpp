@@ -1,6 +1,7 @@
 #include "app/FrameLoop.h"
 
 #include "app/AppState.h"
+#include "app/CameraSet.h"
 #include "app/FrameTitle.h"
 #include "app/FrameUpdate.h"
 #include "render/FrameRenderer.h"
@@ -9,7 +10,10 @@
 
 namespace {
 
-glm::vec3 selectedCameraPosition() { return glm::vec3(0.0f); }
+// Before the scene is assembled there is no camera set yet.
+glm::vec3 selectedCameraPosition() {
+    return cameras != nullptr ? cameras->current()->position : glm::vec3(0.0f);
+}
 
 } // namespace
 

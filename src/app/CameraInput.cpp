@@ -1,0 +1,23 @@
+#include "app/CameraInput.h"
+
+#include "render/GL.h"
+
+#include <GLFW/glfw3.h>
+
+GlfwCameraInput::GlfwCameraInput(GLFWwindow* window) : window_(window) {}
+
+bool GlfwCameraInput::isKeyDown(int key) const { return glfwGetKey(window_, key) == GLFW_PRESS; }
+
+glm::dvec2 GlfwCameraInput::cursorPosition() const {
+    glm::dvec2 position(0.0);
+    glfwGetCursorPos(window_, &position.x, &position.y);
+    return position;
+}
+
+glm::ivec2 GlfwCameraInput::windowSize() const {
+    glm::ivec2 size(0);
+    glfwGetWindowSize(window_, &size.x, &size.y);
+    return size;
+}
+
+void GlfwCameraInput::setCursorPosition(double x, double y) { glfwSetCursorPos(window_, x, y); }

@@ -1,0 +1,36 @@
+#pragma once
+// The keyboard and cursor as free flight sees them. The flight maths asks this
+// interface instead of GLFW, so it runs the same under a test's scripted input
+// as under the real window.
+
+#include <glm/vec2.hpp>
+
+struct GLFWwindow;
+
+class CameraInput {
+public:
+    virtual ~CameraInput() = default;
+
+    // True while the key (a GLFW key code) is held down.
+    virtual bool isKeyDown(int key) const = 0;
+    // Cursor position in screen coordinates of the window's client area.
+    virtual glm::dvec2 cursorPosition() const = 0;
+    // Window size in screen coordinates.
+    virtual glm::ivec2 windowSize() const = 0;
+    // Moves the cursor; the window system may ignore it (an unfocused window).
+    virtual void setCursorPosition(double x, double y) = 0;
+};
+
+// The program's input: the window's keys and cursor through GLFW.
+class GlfwCameraInput final : public CameraInput {
+public:
+    explicit GlfwCameraInput(GLFWwindow* window);
+
+    bool isKeyDown(int key) const override;
+    glm::dvec2 cursorPosition() const override;
+    glm::ivec2 windowSize() const override;
+    void setCursorPosition(double x, double y) override;
+
+private:
+    GLFWwindow* window_;
+};
