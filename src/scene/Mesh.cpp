@@ -95,7 +95,10 @@ Mesh::Mesh(GLuint diffuseTexture, GLuint normalTexture, std::vector<float> posit
       indices(std::move(indices)),
       vertexCount(source ? source->mNumVertices
                          : static_cast<unsigned>(this->positions.size() / 3)),
-      faceCount(source ? source->mNumFaces : static_cast<unsigned>(this->indices.size() / 3)),
+      // The importer leaves faces that are not triangles out of the index
+      // array, so it may hold fewer triangles than the source has faces.
+      faceCount(source ? std::min(source->mNumFaces, static_cast<unsigned>(this->indices.size() / 3))
+                       : static_cast<unsigned>(this->indices.size() / 3)),
       name(std::move(name)),
       texCount(texCount),
       sourceMesh(source) {
@@ -106,9 +109,7 @@ Mesh::Mesh(GLuint diffuseTexture, GLuint normalTexture, std::vector<float> posit
     padTo(this->normals, vertices * 3);
     padTo(this->uvs, vertices * 2);
     padTo(this->tangents, vertices * 4);
-    if (this->indices.size() < std::size_t{faceCount} * 3) {
-        this->indices.resize(std::size_t{faceCount} * 3, 0u);
-    }
+    this->indices.resize(std::size_t{faceCount} * 3);
 
     indexList.assign(this->indices.begin(), this->indices.begin() + std::size_t{faceCount} * 3);
     positionList.reserve(vertexCount);

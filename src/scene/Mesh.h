@@ -36,10 +36,11 @@ public:
     // Layouts: positions and normals 3 floats, uvs 2 floats, tangents 4 floats
     // (xyz, handedness w) per vertex; indices 3 per triangle.
     //
-    // The counts come from `source` (mNumVertices, mNumFaces). Without a
-    // source they come from the arrays: positions.size() / 3 vertices and
-    // indices.size() / 3 triangles. An array shorter than its count demands is
-    // padded with zeros, so every accessor always points at a full array.
+    // The vertex count comes from `source` (mNumVertices), the triangle count
+    // from the index array, but never more than the source's mNumFaces (the
+    // importer drops faces that are not triangles). Without a source the
+    // vertex count is positions.size() / 3. An array shorter than its count
+    // demands is padded with zeros, so every accessor points at a full array.
     //
     // `localMatrix` is the node's own transformation; the bounding sphere is
     // taken in the space it maps to. `source` is not owned and must outlive

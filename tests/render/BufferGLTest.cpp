@@ -6,13 +6,11 @@
 #include "render/ShaderProgram.h"
 #include "render/UniformBlocks.h"
 #include "support/GLTestContext.h"
+#include "support/ShaderSource.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
 using testing_support::GLTestContext;
@@ -36,18 +34,10 @@ protected:
     void TearDown() override { glDeleteVertexArrays(1, &vao_); }
 
     std::unique_ptr<ShaderProgram> program(const std::string& fragmentDeclarations, const std::string& use) {
-        const auto dir = std::filesystem::temp_directory_path();
-        const std::string tag = std::to_string(::getpid());
-        const std::string vert = (dir / ("blocks-" + tag + ".vert")).string();
-        const std::string frag = (dir / ("blocks-" + tag + ".frag")).string();
-        std::ofstream(vert) << "#version 330 core\nlayout(location = 0) in vec3 p;\n"
-                               "void main() { gl_Position = vec4(p, 1.0); }\n";
-        std::ofstream(frag) << "#version 330 core\n" << fragmentDeclarations
-                            << "out vec4 colour;\nvoid main() { colour = " << use << "; }\n";
-        auto built = std::make_unique<ShaderProgram>(vert, frag);
-        std::filesystem::remove(vert);
-        std::filesystem::remove(frag);
-        return built;
+        return testing_support::programFromSource(
+            "#version 330 core\nlayout(location = 0) in vec3 p;\nvoid main() { gl_Position = vec4(p, 1.0); }\n",
+            "#version 330 core\n" + fragmentDeclarations + "out vec4 colour;\nvoid main() { colour = " + use +
+                "; }\n");
     }
 
     GLTestContext context_{32, 32};
