@@ -3,6 +3,15 @@
 GLFWwindow* window = nullptr;
 int screenWidth = 0;
 int screenHeight = 0;
+ShaderProgram* phongProgram = nullptr;
+ShaderProgram* shadowPassProgram = nullptr;
+ShaderProgram* shadowDebugProgram = nullptr;
+Level* level = nullptr;
+PointLight* skyLight = nullptr;
+PointLight* rearLight = nullptr;
+PointLight* frontLight = nullptr;
+GLint normalMappingLocation = -1;
+GLint shadowMappingLocation = -1;
 CameraSet* cameras = nullptr;
 unsigned char keyState[kKeyTableSize] = {};
 unsigned char previousKeyState[kKeyTableSize] = {};

@@ -7,10 +7,30 @@
 
 struct GLFWwindow;
 class CameraSet;
+class Level;
+class PointLight;
+class ShaderProgram;
 
 extern GLFWwindow* window;
 extern int screenWidth;
 extern int screenHeight;
+
+// The lit scene program (PhongSMap), the shadow cube-map pass and its debug
+// view, shared by the scene objects, the Level and the passes.
+extern ShaderProgram* phongProgram;
+extern ShaderProgram* shadowPassProgram;
+extern ShaderProgram* shadowDebugProgram; // never released
+
+extern Level* level;
+
+// The three fixed moonlight fills.
+extern PointLight* skyLight;
+extern PointLight* rearLight;
+extern PointLight* frontLight;
+
+// Locations of "normalMapping" and "shadowMapping" in phongProgram.
+extern GLint normalMappingLocation;
+extern GLint shadowMappingLocation;
 
 // The camera set imported from the scene; never released.
 extern CameraSet* cameras;

@@ -1,9 +1,44 @@
 #include "app/SceneAssembly.h"
 
 #include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "render/Console.h"
 #include "render/GL.h"
+#include "render/Level.h"
+#include "render/PointLight.h"
+#include "render/ShaderProgram.h"
+#include "scene/AssimpLoader.h"
+#include "scene/ImportObject.h"
 
 #include <GLFW/glfw3.h>
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kSceneFile = "../Data/ThalvekF.dae";
+constexpr const char* kTextureFolder = "../Textures/new/";
+// The fire sits a little off the centre of the fire pit's mesh.
+constexpr glm::vec3 kFireDisplacement{0.05f, 0.1f, 0.1f};
+
+const glm::vec3 kFireLightColour{0.75f, 0.15f, 0.0f};
+constexpr float kFireLightIntensity = 10.0f;
+const glm::vec3 kMoonColour{0.184f, 0.255f, 0.349f};
+
+// Until the campfire burns, this light stands where its light will be, so
+// the Level's lights already come in their final order: fire first.
+std::unique_ptr<PointLight> standInFireLight;
+
+// The centre of the first fire object, moved by the displacement; a scene
+// without a fire object has its fire at the origin.
+glm::vec3 firePosition(const Level& level) {
+    const auto fireObjects = level.getSecondaryObjects();
+    if (fireObjects.empty())
+        return glm::vec3(0.0f);
+    return fireObjects.front()->mesh->getCenter() + kFireDisplacement;
+}
+
+} // namespace
 
 void assembleScene() {
     glEnable(GL_DEPTH_TEST);
@@ -11,6 +46,50 @@ void assembleScene() {
     glEnable(GL_CULL_FACE);
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
     glfwSetWindowTitle(window, "Thalvek");
+
+    phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+    shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
+                                          "../Shader/ODSMfirstPass.frag");
+    shadowDebugProgram = new ShaderProgram("../Shader/shadowDebug.vert", "../Shader/shadowDebug.frag");
+
+    AssimpLoader& loader = sceneLoader();
+    const aiScene* scene = loader.loadScene(kSceneFile);
+    if (scene == nullptr)
+        rtr::fatalExit({}); // the loader has said what went wrong
+    loader.loadTextures(scene, kTextureFolder);
+    level = loader.createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
+    cameras = loader.cameras;
+
+    const glm::vec3 fire = firePosition(*level);
+    standInFireLight = std::make_unique<PointLight>(fire + glm::vec3(0.0f, 4.0f, 0.0f), kFireLightColour,
+                                                    kFireLightIntensity);
+    level->addLight(standInFireLight.get());
+
+    skyLight = new PointLight({0.0f, 80.0f, 0.0f}, kMoonColour, 1000.0f);
+    rearLight = new PointLight({0.0f, 0.0f, -80.0f}, kMoonColour * 0.5f, 100.0f);
+    frontLight = new PointLight({0.0f, 4.0f, 70.0f}, kMoonColour * 0.5f, 50.0f);
+    level->addLight(skyLight);
+    level->addLight(rearLight);
+    level->addLight(frontLight);
+
+    normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
+    shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
 }
 
-void releaseScene() {}
+namespace {
+template <typename T>
+void release(T*& object) {
+    delete object;
+    object = nullptr;
+}
+} // namespace
+
+void releaseScene() {
+    standInFireLight.reset();
+    release(phongProgram);
+    release(shadowPassProgram);
+    release(skyLight);
+    release(rearLight);
+    release(frontLight);
+    release(level);
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The whole scene as the frame draws it: the imported objects sorted into
+// opaque, fire (secondary), transparent and water lists, the point lights and
+// their "Lights" block, and the night sky. Each frame it is updated (object
+// updates and the light upload) and drawn: opaque objects, fire objects, the
+// sky, then the transparent objects blended without depth writes.
+
+#include "effects/Skybox.h"
+#include "render/Buffer.h"
+#include "scene/SceneObject.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class Camera;
+class ImportObject;
+class Material;
+class PointLight;
+class ShaderProgram;
+
+class Level : public rtr::scene::SceneObject {
+public:
+    using ObjectList = std::vector<ImportObject*>;
+
+    // Takes over the objects of all four lists and the materials; the lights
+    // and the lit program are shared. The camera is the one active at
+    // creation, kept for reference.
+    Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList opaqueObjects,
+          ObjectList transparentObjects, ObjectList waterObjects, ObjectList secondaryObjects,
+          std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera);
+    // Releases the lights buffer and the staging bytes, deletes the water,
+    // transparent and opaque objects in that order, then the fire objects and
+    // the materials they drew with, and finally the sky.
+    ~Level() override;
+
+    void update(double elapsed) override;
+    void draw(const Frustum& frustum) override;
+
+    // Appends the light with key lightIndex = its list position + 2.
+    virtual void addLight(PointLight* light);
+    // The shadow cube map of the first light with this key, or -1.
+    virtual int shadowMapOfLight(int key) const;
+    virtual std::vector<PointLight*> lights() const { return lightList; }
+    virtual int lightCount() const { return static_cast<int>(lightList.size()); }
+    virtual void initShadowSamplers();
+
+    ObjectList getOpaqueObjects() const { return raw(opaqueObjects); }
+    ObjectList getTransparentObjects() const { return raw(transparentObjects); }
+    ObjectList getWaterObjects() const { return raw(waterObjects); }
+    ObjectList getSecondaryObjects() const { return raw(secondaryObjects); }
+    std::vector<Material*> getMaterials() const;
+
+    Skybox& getSky() { return sky; }
+    // The staging bytes of the "Lights" block, as last uploaded.
+    const std::vector<std::byte>& lightsBlockBytes() const { return staging; }
+    // How many bytes the last update uploaded.
+    std::size_t lastLightsUploadSize() const { return lastUploadSize; }
+
+    int shadowsEnabled = 0;
+
+private:
+    using OwnedList = std::vector<std::unique_ptr<ImportObject>>;
+    static ObjectList raw(const OwnedList& list);
+    static OwnedList own(ObjectList list);
+
+    OwnedList opaqueObjects;
+    OwnedList transparentObjects;
+    OwnedList waterObjects;
+    OwnedList secondaryObjects;
+    std::vector<PointLight*> lightList;
+    std::vector<std::unique_ptr<Material>> materials;
+    ShaderProgram* litProgram;
+    Camera* activeCamera;
+    Skybox sky;
+    bool initialised = false;
+    GLint shadowSamplerLocations[5] = {-1, -1, -1, -1, -1};
+    std::unique_ptr<rtr::UniformBuffer> lightsBuffer;
+    std::vector<std::byte> staging;
+    std::size_t lastUploadSize = 0;
+};

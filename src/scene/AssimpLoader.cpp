@@ -1,0 +1,338 @@
+#include "scene/AssimpLoader.h"
+
+#include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "render/GLDebug.h"
+#include "render/Level.h"
+#include "scene/ImportObject.h"
+#include "scene/Material.h"
+#include "scene/Mesh.h"
+
+#include <FreeImage.h>
+#include <assimp/material.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// aiMatrix4x4 is row-major; column j of the glm matrix holds its
+// entries (a_j, b_j, c_j, d_j), so both describe the same transformation.
+glm::mat4 toGlm(const aiMatrix4x4& m) { return glm::transpose(glm::make_mat4(&m.a1)); }
+
+std::string afterLast(const std::string& text, char separator) {
+    const auto at = text.rfind(separator);
+    return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+void setSamplingAndUnbind() {
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// FreeImage's conversions return a new bitmap; this owns it.
+struct ConvertedBitmap {
+    FIBITMAP* bitmap;
+    explicit ConvertedBitmap(FIBITMAP* converted) : bitmap(converted) {}
+    ~ConvertedBitmap() {
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+    }
+    ConvertedBitmap(const ConvertedBitmap&) = delete;
+    ConvertedBitmap& operator=(const ConvertedBitmap&) = delete;
+};
+
+// 24-bit rows of FreeImage are padded to 4 bytes, as GL's default unpack
+// alignment expects; the loader relies on that default.
+void uploadBgr(FIBITMAP* source, GLenum internalFormat) {
+    ConvertedBitmap rgb(FreeImage_ConvertTo24Bits(source));
+    if (rgb.bitmap == nullptr)
+        return;
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat),
+                 static_cast<GLsizei>(FreeImage_GetWidth(rgb.bitmap)),
+                 static_cast<GLsizei>(FreeImage_GetHeight(rgb.bitmap)), 0, GL_BGR, GL_UNSIGNED_BYTE,
+                 FreeImage_GetBits(rgb.bitmap));
+}
+
+// PNG colour textures go up as RGBA: FreeImage's B,G,R,A bytes with blue and
+// red swapped.
+void uploadSwizzledRgba(FIBITMAP* source) {
+    ConvertedBitmap rgba(FreeImage_ConvertTo32Bits(source));
+    if (rgba.bitmap == nullptr)
+        return;
+    const unsigned width = FreeImage_GetWidth(rgba.bitmap), height = FreeImage_GetHeight(rgba.bitmap);
+    const BYTE* bits = FreeImage_GetBits(rgba.bitmap);
+    std::vector<BYTE> swizzled(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < swizzled.size(); i += 4) {
+        swizzled[i + 0] = bits[i + 2];
+        swizzled[i + 1] = bits[i + 1];
+        swizzled[i + 2] = bits[i + 0];
+        swizzled[i + 3] = bits[i + 3];
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, swizzled.data());
+}
+
+glm::vec4 materialColour(const aiMaterial* material, const char* key, const glm::vec4& fallback) {
+    aiColor4D colour;
+    if (aiGetMaterialColor(material, key, 0, 0, &colour) != aiReturn_SUCCESS)
+        return fallback;
+    return {colour.r, colour.g, colour.b, colour.a};
+}
+
+// A face the index buffer can hold: three corners, all of them vertices of
+// the mesh. Points and lines that survive the import, and broken indices,
+// are left out of the triangle list and the index buffer.
+bool isDrawableTriangle(const aiFace& face, unsigned vertexCount) {
+    return face.mNumIndices >= 3 && face.mIndices[0] < vertexCount && face.mIndices[1] < vertexCount &&
+           face.mIndices[2] < vertexCount;
+}
+
+} // namespace
+
+AssimpLoader& sceneLoader() {
+    static AssimpLoader loader;
+    return loader;
+}
+
+AssimpLoader::AssimpLoader() = default;
+
+AssimpLoader::~AssimpLoader() {
+    releaseBitmap();
+    diffuseTextures.clear();
+    normalTextures.clear();
+}
+
+void AssimpLoader::releaseBitmap() {
+    if (bitmap != nullptr)
+        FreeImage_Unload(bitmap);
+    bitmap = nullptr;
+}
+
+const aiScene* AssimpLoader::loadScene(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) {
+        std::cout << "Couldn't open file" << std::endl;
+        return nullptr;
+    }
+    file.close();
+    scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
+    if (scene == nullptr) {
+        std::cout << "Couldn't load File" << std::endl;
+        return nullptr;
+    }
+    return scene;
+}
+
+bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
+    releaseBitmap();
+    if (scene == nullptr)
+        return false;
+    if (scene->mTextures != nullptr && scene->mNumTextures > 0) {
+        std::cout << "No Texture was found in that scene" << std::endl;
+        return false;
+    }
+    for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
+        const aiMaterial* material = scene->mMaterials[m];
+        aiString path;
+        for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_DIFFUSE, i, &path) == aiReturn_SUCCESS; ++i)
+            diffuseTextures.emplace(path.C_Str(), 0);
+        for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == aiReturn_SUCCESS; ++i)
+            normalTextures.emplace(path.C_Str(), 1);
+    }
+    if (!uploadTable(diffuseTextures, Table::Diffuse, textureFolder))
+        return false;
+    return uploadTable(normalTextures, Table::Normals, textureFolder);
+}
+
+bool AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder) {
+    if (table.empty())
+        return true;
+    std::vector<GLuint> names(table.size());
+    glGenTextures(static_cast<GLsizei>(names.size()), names.data());
+    size_t i = 0;
+    for (auto& entry : table)
+        entry.second = names[i++];
+
+    for (const auto& [path, name] : table) {
+        const std::string fullPath = textureFolder + afterLast(path, '/');
+        const std::string extension = afterLast(path, '.');
+        FREE_IMAGE_FORMAT format = FreeImage_GetFileType(fullPath.c_str(), 0);
+        if (format == FIF_UNKNOWN)
+            format = FreeImage_GetFIFFromFilename(fullPath.c_str());
+        if (format == FIF_UNKNOWN)
+            return false;
+
+        // A file that cannot be read leaves its name without an image; the
+        // previous entry's bitmap must not be uploaded again in its place.
+        releaseBitmap();
+        if (FreeImage_FIFSupportsReading(format))
+            bitmap = FreeImage_Load(format, fullPath.c_str(), 0);
+        if (bitmap == nullptr)
+            continue;
+
+        bool uploaded = true;
+        if (kind == Table::Normals) {
+            glActiveTexture(GL_TEXTURE1);
+            glBindTexture(GL_TEXTURE_2D, name);
+            // Uploaded as 3-channel BGR rows whatever the file's depth.
+            uploadBgr(bitmap, GL_RGBA);
+        } else if (extension == "jpg") {
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, name);
+            uploadBgr(bitmap, GL_RGB);
+        } else if (extension == "png") {
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, name);
+            uploadSwizzledRgba(bitmap);
+        } else {
+            uploaded = false;
+        }
+        if (uploaded) {
+            rtr::labelObject(GL_TEXTURE, name, path);
+            setSamplingAndUnbind();
+        }
+        releaseBitmap();
+    }
+    return true;
+}
+
+Material* AssimpLoader::findOrCreateMaterial(const aiMaterial* source, const std::string& name,
+                                             ShaderProgram* phongProgram) {
+    for (Material* material : materials)
+        if (material->getName() == name)
+            return material;
+    const glm::vec4 diffuse = materialColour(source, "$clr.diffuse", {0.8f, 0.8f, 0.8f, 1.0f});
+    const glm::vec4 ambient = materialColour(source, "$clr.ambient", {0.2f, 0.2f, 0.2f, 1.0f});
+    const glm::vec4 specular = materialColour(source, "$clr.specular", {0.0f, 0.0f, 0.0f, 1.0f});
+    const glm::vec4 emissive = materialColour(source, "$clr.emissive", {0.0f, 0.0f, 0.0f, 1.0f});
+    float shininess = 0.0f;
+    unsigned count = 1;
+    if (aiGetMaterialFloatArray(source, "$mat.shininess", 0, 0, &shininess, &count) != aiReturn_SUCCESS)
+        shininess = 0.0f;
+    auto* material = new Material(phongProgram, diffuse, ambient, specular, emissive, shininess, name);
+    materials.push_back(material);
+    return material;
+}
+
+void AssimpLoader::processNode(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
+                               ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent) {
+    const std::string nodeName = node->mName.C_Str();
+    const glm::mat4 local = toGlm(node->mTransformation);
+    ImportObject* last = nullptr;
+
+    for (unsigned k = 0; k < node->mNumMeshes; ++k) {
+        if (node->mMeshes[k] >= scene->mNumMeshes)
+            continue;
+        const aiMesh* m = scene->mMeshes[node->mMeshes[k]];
+        const unsigned vertexCount = m->mNumVertices;
+
+        // Faces first: only drawable triangles reach the index buffer.
+        std::vector<unsigned> indices;
+        std::vector<glm::vec3> triangleList;
+        indices.reserve(static_cast<size_t>(m->mNumFaces) * 3);
+        for (unsigned f = 0; f < m->mNumFaces; ++f) {
+            const aiFace& face = m->mFaces[f];
+            if (!isDrawableTriangle(face, vertexCount))
+                continue;
+            for (unsigned c = 0; c < 3; ++c) {
+                indices.push_back(face.mIndices[c]);
+                const aiVector3D& p = m->mVertices[face.mIndices[c]];
+                triangleList.emplace_back(p.x, p.y, p.z);
+            }
+        }
+
+        // What the mesh lacks stays zero.
+        std::vector<float> positions(static_cast<size_t>(vertexCount) * 3, 0.0f);
+        std::vector<float> normals(static_cast<size_t>(vertexCount) * 3, 0.0f);
+        std::vector<float> uvs(static_cast<size_t>(vertexCount) * 2, 0.0f);
+        std::vector<float> tangents(static_cast<size_t>(vertexCount) * 4, 0.0f);
+        for (unsigned v = 0; v < vertexCount; ++v) {
+            if (m->mVertices != nullptr) {
+                positions[v * 3 + 0] = m->mVertices[v].x;
+                positions[v * 3 + 1] = m->mVertices[v].y;
+                positions[v * 3 + 2] = m->mVertices[v].z;
+            }
+            if (m->mNormals != nullptr) {
+                normals[v * 3 + 0] = m->mNormals[v].x;
+                normals[v * 3 + 1] = m->mNormals[v].y;
+                normals[v * 3 + 2] = m->mNormals[v].z;
+            }
+            if (m->mTextureCoords[0] != nullptr) {
+                uvs[v * 2 + 0] = m->mTextureCoords[0][v].x;
+                uvs[v * 2 + 1] = m->mTextureCoords[0][v].y;
+            }
+            if (m->mTangents != nullptr && m->mBitangents != nullptr && m->mNormals != nullptr) {
+                const glm::vec3 t = glm::normalize(glm::vec3(m->mTangents[v].x, m->mTangents[v].y, m->mTangents[v].z));
+                const glm::vec3 b =
+                    glm::normalize(glm::vec3(m->mBitangents[v].x, m->mBitangents[v].y, m->mBitangents[v].z));
+                const glm::vec3 n = glm::normalize(glm::vec3(m->mNormals[v].x, m->mNormals[v].y, m->mNormals[v].z));
+                const glm::vec3 tangent = t - n * glm::dot(n, t);
+                const float handedness = glm::dot(glm::cross(n, t), b) < 0.0f ? -1.0f : 1.0f;
+                tangents[v * 4 + 0] = std::isfinite(tangent.x) ? tangent.x : 0.0f;
+                tangents[v * 4 + 1] = std::isfinite(tangent.y) ? tangent.y : 0.0f;
+                tangents[v * 4 + 2] = std::isfinite(tangent.z) ? tangent.z : 0.0f;
+                tangents[v * 4 + 3] = handedness;
+            }
+        }
+
+        const aiMaterial* sourceMaterial = scene->mMaterials[m->mMaterialIndex];
+        aiString materialName;
+        aiGetMaterialString(sourceMaterial, "?mat.name", 0, 0, &materialName);
+
+        int texCount = 0;
+        aiString path;
+        if (aiGetMaterialTexture(sourceMaterial, aiTextureType_DIFFUSE, 0, &path) == aiReturn_SUCCESS) {
+            currentDiffuseTexture = diffuseTextures[path.C_Str()];
+            texCount = 1;
+            if (aiGetMaterialTexture(sourceMaterial, aiTextureType_NORMALS, 0, &path) == aiReturn_SUCCESS) {
+                currentNormalTexture = normalTextures[path.C_Str()];
+                texCount = 2;
+            }
+        }
+        Material* material = findOrCreateMaterial(sourceMaterial, materialName.C_Str(), phongProgram);
+
+        auto mesh = std::make_unique<Mesh>(currentDiffuseTexture, currentNormalTexture, std::move(positions),
+                                           std::move(normals), std::move(uvs), std::move(tangents),
+                                           std::move(indices), static_cast<float>(texCount), m, local, nodeName);
+        const glm::mat4 world = parent != nullptr ? parent->modelMatrix * local : local;
+        auto* object = new ImportObject(world, phongProgram, shadowPassProgram, std::move(mesh), material, parent,
+                                        std::move(triangleList));
+
+        if (startsWith(nodeName, "transparent"))
+            transparentObjects.push_back(object);
+        else if (startsWith(nodeName, "water"))
+            waterObjects.push_back(object);
+        else if (startsWith(nodeName, "fire"))
+            secondaryObjects.push_back(object);
+        else
+            opaqueObjects.push_back(object);
+
+        if (auto* parentObject = dynamic_cast<ImportObject*>(parent))
+            parentObject->addChild(object);
+        last = object;
+    }
+
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        processNode(scene, node->mChildren[c], phongProgram, shadowPassProgram, last);
+}
+
+Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window) {
+    if (scene != nullptr && scene->mRootNode != nullptr)
+        processNode(scene, scene->mRootNode, phongProgram, shadowPassProgram, nullptr);
+    cameras = importCameras(scene, width, height, window);
+    Camera* activeCamera = cameras->current();
+    return new Level(glm::mat4(1.0f), phongProgram, opaqueObjects, transparentObjects, waterObjects,
+                     secondaryObjects, {}, materials, activeCamera);
+}

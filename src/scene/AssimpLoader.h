@@ -1,0 +1,85 @@
+#pragma once
+// Turns the COLLADA scene file into what the renderer draws: the Assimp
+// import, the textures the materials name (looked up by file name in one
+// texture folder), one Material per distinct material name, one Mesh and
+// ImportObject per mesh reference of a node, sorted into lists by the node's
+// name ("transparent...", "water...", "fire...", everything else opaque),
+// the scene's cameras, and the Level that holds it all.
+
+#include "render/GL.h"
+
+#include <assimp/Importer.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct aiNode;
+struct aiScene;
+struct FIBITMAP;
+struct GLFWwindow;
+class CameraSet;
+class ImportObject;
+class Level;
+class Material;
+class ShaderProgram;
+
+namespace rtr::scene {
+class SceneObject;
+}
+
+class AssimpLoader {
+public:
+    AssimpLoader();
+    virtual ~AssimpLoader();
+    AssimpLoader(const AssimpLoader&) = delete;
+    AssimpLoader& operator=(const AssimpLoader&) = delete;
+
+    // Prints "Couldn't open file" or "Couldn't load File" and returns null on
+    // failure. The importer keeps the scene alive until the loader goes.
+    const aiScene* loadScene(const std::string& path);
+
+    // Uploads every texture file that a material names as diffuse or normal
+    // map, from `textureFolder` + the file name after the last "/". Returns
+    // false for embedded textures ("No Texture was found in that scene") and
+    // at the first file whose format is unknown by content and by name.
+    bool loadTextures(const aiScene* scene, const std::string& textureFolder);
+
+    // One node and, depth first, its children. Objects are placed by the
+    // node's matrix times that of the nearest ancestor that made an object.
+    void processNode(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
+                     ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent);
+
+    // Walks the whole scene with the application's phongProgram and
+    // shadowPassProgram, imports the cameras into `cameras`, and returns the
+    // Level, which owns the objects and materials from then on.
+    Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
+
+    FIBITMAP* bitmap = nullptr;
+    CameraSet* cameras = nullptr;
+    Assimp::Importer importer;
+    const aiScene* scene = nullptr;
+    std::map<std::string, GLuint> diffuseTextures;
+    std::map<std::string, GLuint> normalTextures;
+
+    std::vector<ImportObject*> opaqueObjects;
+    std::vector<ImportObject*> transparentObjects;
+    std::vector<ImportObject*> waterObjects;
+    std::vector<ImportObject*> secondaryObjects;
+    std::vector<Material*> materials;
+
+    // The texture names of the last mesh whose material had them; a mesh
+    // without its own textures carries these (with texCount 0).
+    GLuint currentDiffuseTexture = 0;
+    GLuint currentNormalTexture = 0;
+
+private:
+    enum class Table { Diffuse, Normals };
+    bool uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder);
+    void releaseBitmap();
+    Material* findOrCreateMaterial(const struct aiMaterial* source, const std::string& name,
+                                   ShaderProgram* phongProgram);
+};
+
+// The program's one loader, alive from start-up to exit.
+AssimpLoader& sceneLoader();
