@@ -7,6 +7,8 @@
 
 struct GLFWwindow;
 class CameraSet;
+class FrameRenderer;
+class InputController;
 class Level;
 class PointLight;
 class ShaderProgram;
@@ -27,6 +29,9 @@ extern Level* level;
 extern PointLight* skyLight;
 extern PointLight* rearLight;
 extern PointLight* frontLight;
+
+extern FrameRenderer* frameRenderer; // never released
+extern InputController* inputController;
 
 // Locations of "normalMapping" and "shadowMapping" in phongProgram.
 extern GLint normalMappingLocation;

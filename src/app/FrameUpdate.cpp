@@ -1,3 +1,25 @@
 #include "app/FrameUpdate.h"
 
-void updateFrame(double dt) { (void)dt; }
+#include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "app/InputController.h"
+#include "render/Level.h"
+#include "render/PointLight.h"
+
+void updateFrame(double dt) {
+    inputController->handleKeys();
+
+    if (inputController->resetRequested == 1) {
+        cameras->current()->reset();
+        inputController->resetRequested = 0;
+    }
+    if (inputController->tour == 1)
+        cameras->runTour(dt);
+    else
+        cameras->current()->fly(static_cast<float>(dt));
+
+    if (inputController->shadows == 1)
+        for (PointLight* light : level->lights())
+            updateFaceMatrices(*light);
+    level->update(dt);
+}

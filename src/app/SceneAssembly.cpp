@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
+#include "app/InputController.h"
 #include "render/Console.h"
+#include "render/FrameRenderer.h"
 #include "render/GL.h"
 #include "render/Level.h"
 #include "render/PointLight.h"
@@ -72,6 +74,9 @@ void assembleScene() {
     level->addLight(rearLight);
     level->addLight(frontLight);
 
+    frameRenderer = new FrameRenderer();
+    inputController = new InputController(window);
+
     normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
     shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
 }
@@ -92,4 +97,5 @@ void releaseScene() {
     release(rearLight);
     release(frontLight);
     release(level);
+    release(inputController);
 }

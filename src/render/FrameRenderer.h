@@ -1,4 +1,66 @@
 #pragma once
-// Rendering one frame.
+// One frame of the demo, pass by pass: the fire light's shadow cube map, the
+// mirrored pass into the water's reflection target when the water is in
+// view, the scene pass into an off-screen framebuffer with two colour
+// attachments (the picture, and a copy whose alpha carries the fire and
+// water masks for the distortion effects), the effects, and the composition
+// of the picture onto the window, with the optional debug overlays.
 
+#include "render/Buffer.h"
+#include "render/GLObjects.h"
+#include "render/ScreenQuad.h"
+#include "render/ShaderProgram.h"
+#include "scene/Frustum.h"
+
+#include <glm/mat4x4.hpp>
+
+#include <memory>
+
+class Camera;
+class Level;
+class InputController;
+
+// The frame entry of the main loop: the frame renderer's frame, when there
+// is one.
 void renderFrame();
+
+class FrameRenderer {
+public:
+    // Reads the Level, the lit program and the window size from the
+    // application state; the targets keep this size for the program's life.
+    FrameRenderer();
+    FrameRenderer(const FrameRenderer&) = delete;
+    FrameRenderer& operator=(const FrameRenderer&) = delete;
+
+    void renderFrame();
+    void renderPasses(Camera& camera, bool cullingEnabled);
+
+    GLuint getSceneFramebuffer() const { return sceneFramebuffer.get(); }
+    GLuint getSceneColourTexture() const { return sceneColourTexture.get(); }
+    GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
+    // The frustum the last scene pass culled with.
+    const Frustum& lastFrustum() const { return frustum; }
+
+private:
+    void invalidateDepth();
+
+    rtr::gl::FramebufferName sceneFramebuffer;
+    rtr::gl::TextureName sceneColourTexture;
+    rtr::gl::TextureName sceneMaskTexture;
+    rtr::gl::RenderbufferName sceneDepth;
+    GLint viewMatrixLocation = -1;
+    GLint projectionMatrixLocation = -1;
+    std::unique_ptr<rtr::UniformBuffer> matrices;
+    ShaderProgram* litProgram;
+    std::unique_ptr<ShaderProgram> compositionProgram;
+    std::unique_ptr<ShaderProgram> bufferDebugProgram;
+    std::unique_ptr<ScreenQuad> screenQuad;
+    std::unique_ptr<ScreenQuad> debugQuad;
+    Level* level;
+    int width;
+    int height;
+    bool screenMatrixReady = false;
+    glm::mat4 screenMatrix{1.0f};
+    bool canInvalidate = false;
+    Frustum frustum;
+};

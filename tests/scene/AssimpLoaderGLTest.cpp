@@ -1,0 +1,379 @@
+// The scene import: objects sorted by node name, textures found by file name
+// in the texture folder and uploaded by extension, materials shared by name
+// with defaults for missing keys, placement through ancestors that made
+// objects, and the faults the loader guards against in bad files.
+
+#include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "render/Level.h"
+#include "render/ShaderProgram.h"
+#include "scene/AssimpLoader.h"
+#include "scene/ImportObject.h"
+#include "scene/Material.h"
+#include "support/GLTestContext.h"
+#include "support/SceneBuilder.h"
+
+#include <FreeImage.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace testing_support;
+
+namespace {
+
+struct Texel {
+    uint8_t r, g, b, a;
+    bool operator==(const Texel&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Texel& t) {
+    return out << "(" << int(t.r) << ", " << int(t.g) << ", " << int(t.b) << ", " << int(t.a) << ")";
+}
+
+class Import : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(context_.ok());
+        phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+        shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
+                                              "../Shader/ODSMfirstPass.frag");
+        dir_ = std::filesystem::temp_directory_path() /
+               ("thalvek-import-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_ / "textures");
+    }
+    void TearDown() override {
+        level_.reset();
+        delete phongProgram;
+        delete shadowPassProgram;
+        phongProgram = shadowPassProgram = nullptr;
+        std::filesystem::remove_all(dir_);
+    }
+
+    std::string textureFolder() const { return (dir_ / "textures").string() + "/"; }
+
+    // A 4 x 2 image of one colour in the texture folder.
+    void writeImage(const std::string& name, int bpp, FREE_IMAGE_FORMAT format, Texel colour) {
+        FIBITMAP* bitmap = FreeImage_Allocate(4, 2, bpp);
+        for (unsigned y = 0; y < 2; ++y)
+            for (unsigned x = 0; x < 4; ++x) {
+                RGBQUAD q{colour.b, colour.g, colour.r, colour.a};
+                FreeImage_SetPixelColor(bitmap, x, y, &q);
+            }
+        const std::string path = textureFolder() + name;
+        ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), format == FIF_JPEG ? JPEG_QUALITYSUPERB : 0));
+        FreeImage_Unload(bitmap);
+    }
+
+    // Exports the scene as COLLADA, then runs the loader as the program does.
+    Level* importCollada(const SceneBuilder& builder, bool withTextures = true) {
+        const std::string path = (dir_ / "scene.dae").string();
+        EXPECT_TRUE(builder.exportCollada(path));
+        const aiScene* scene = loader_.loadScene(path);
+        EXPECT_NE(scene, nullptr);
+        if (scene == nullptr)
+            return nullptr;
+        if (withTextures)
+            loader_.loadTextures(scene, textureFolder());
+        level_.reset(loader_.createLevel(scene, 320.0f, 180.0f, nullptr));
+        return level_.get();
+    }
+
+    // Walks an in-memory scene as createLevel does.
+    Level* importInMemory(const aiScene& scene) {
+        level_.reset(loader_.createLevel(&scene, 320.0f, 180.0f, nullptr));
+        return level_.get();
+    }
+
+    static GLint width(GLuint texture) {
+        GLint w = 0;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        return w;
+    }
+    static Texel texel(GLuint texture) {
+        Texel t[8];
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, t);
+        return t[5];
+    }
+
+    static ImportObject* byName(const Level::ObjectList& list, const std::string& name) {
+        for (ImportObject* o : list)
+            if (o->mesh->getName() == name)
+                return o;
+        return nullptr;
+    }
+
+    GLTestContext context_{64, 64};
+    AssimpLoader loader_;
+    std::unique_ptr<Level> level_;
+    std::filesystem::path dir_;
+};
+
+void expectNear(Texel actual, Texel expected, int tolerance) {
+    EXPECT_NEAR(actual.r, expected.r, tolerance) << actual;
+    EXPECT_NEAR(actual.g, expected.g, tolerance) << actual;
+    EXPECT_NEAR(actual.b, expected.b, tolerance) << actual;
+    EXPECT_NEAR(actual.a, expected.a, tolerance) << actual;
+}
+
+} // namespace
+
+TEST_F(Import, NodesAreSortedByTheirNamesFirstWords) {
+    SceneBuilder b;
+    const unsigned m = b.material({.name = "plain"});
+    b.root({"root", {}, {}, {{"transparentGlass", {b.square(m)}}, {"Water", {b.square(m)}},
+                              {"fireplace", {b.square(m)}}, {"waterPool", {b.square(m)}},
+                              {"dynamicRock", {b.square(m)}}, {"Fireplace", {b.square(m)}}}});
+    Level* level = importCollada(b, false);
+    ASSERT_NE(level, nullptr);
+    EXPECT_NE(byName(level->getTransparentObjects(), "transparentGlass"), nullptr);
+    EXPECT_NE(byName(level->getOpaqueObjects(), "Water"), nullptr) << "the match is case-sensitive";
+    EXPECT_NE(byName(level->getSecondaryObjects(), "fireplace"), nullptr);
+    EXPECT_NE(byName(level->getWaterObjects(), "waterPool"), nullptr);
+    EXPECT_NE(byName(level->getOpaqueObjects(), "dynamicRock"), nullptr);
+    EXPECT_NE(byName(level->getOpaqueObjects(), "Fireplace"), nullptr);
+    EXPECT_EQ(level->getOpaqueObjects().size(), 3u);
+}
+
+TEST_F(Import, TexturesAreFoundByFileNameAndUploadedByExtension) {
+    writeImage("wood.jpg", 24, FIF_JPEG, {200, 120, 40, 255});
+    writeImage("stone.JPG", 24, FIF_JPEG, {90, 90, 90, 255});
+    writeImage("leaf.png", 32, FIF_PNG, {30, 160, 20, 128});
+    writeImage("bump.png", 24, FIF_PNG, {128, 128, 255, 255});
+    SceneBuilder b;
+    const unsigned wood = b.material({.name = "wood", .diffuseTexture = "maps/old/wood.jpg",
+                                      .normalTexture = "maps/bump.png"});
+    const unsigned table = b.material({.name = "table", .diffuseTexture = "maps/old/wood.jpg"});
+    const unsigned stone = b.material({.name = "stone", .diffuseTexture = "stone.JPG"});
+    const unsigned leaf = b.material({.name = "leaf", .diffuseTexture = "leaf.png"});
+    b.root({"root", {}, {}, {{"log", {b.square(wood)}}, {"bench", {b.square(table)}},
+                              {"rock", {b.square(stone)}}, {"transparentLeaf", {b.square(leaf)}}}});
+    Level* level = importCollada(b);
+    ASSERT_NE(level, nullptr);
+
+    // maps/old/wood.jpg comes from <folder>/wood.jpg, once for both materials.
+    ASSERT_EQ(loader_.diffuseTextures.size(), 3u);
+    const GLuint woodTexture = loader_.diffuseTextures.at("maps/old/wood.jpg");
+    EXPECT_EQ(byName(level->getOpaqueObjects(), "log")->mesh->getDiffuseTexture(), woodTexture);
+    EXPECT_EQ(byName(level->getOpaqueObjects(), "bench")->mesh->getDiffuseTexture(), woodTexture);
+    expectNear(texel(woodTexture), {200, 120, 40, 255}, 3);
+    EXPECT_EQ(byName(level->getOpaqueObjects(), "log")->mesh->getTexCount(), 2.0f);
+    expectNear(texel(loader_.normalTextures.at("maps/bump.png")), {128, 128, 255, 255}, 0);
+
+    // An upper-case extension gets a name but no image.
+    const GLuint stoneTexture = loader_.diffuseTextures.at("stone.JPG");
+    EXPECT_NE(stoneTexture, 0u);
+    EXPECT_EQ(width(stoneTexture), 0);
+
+    // PNG colour textures keep their alpha and come out in RGB order.
+    expectNear(texel(loader_.diffuseTextures.at("leaf.png")), {30, 160, 20, 128}, 0);
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(loader_.bitmap, nullptr) << "every decoded bitmap is released after upload";
+}
+
+TEST_F(Import, ImagesOfOtherDepthsAreConvertedBeforeUpload) {
+    // A 24-bit diffuse PNG would be read as 32 bits per pixel, a grey JPEG as
+    // 24, a 32-bit normal map as 24: each past the end of its bitmap.
+    writeImage("rgb.png", 24, FIF_PNG, {10, 200, 30, 255});
+    writeImage("normal32.png", 32, FIF_PNG, {120, 130, 250, 255});
+    {
+        FIBITMAP* grey = FreeImage_Allocate(4, 2, 8);
+        RGBQUAD* palette = FreeImage_GetPalette(grey);
+        for (int i = 0; i < 256; ++i)
+            palette[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+        for (unsigned y = 0; y < 2; ++y)
+            for (unsigned x = 0; x < 4; ++x) {
+                BYTE v = 77;
+                FreeImage_SetPixelIndex(grey, x, y, &v);
+            }
+        const std::string path = textureFolder() + "grey.jpg";
+        ASSERT_TRUE(FreeImage_Save(FIF_JPEG, grey, path.c_str(), JPEG_QUALITYSUPERB));
+        FreeImage_Unload(grey);
+    }
+    SceneBuilder b;
+    const unsigned a = b.material({.name = "a", .diffuseTexture = "rgb.png", .normalTexture = "normal32.png"});
+    const unsigned g = b.material({.name = "g", .diffuseTexture = "grey.jpg"});
+    b.root({"root", {}, {}, {{"a", {b.square(a)}}, {"g", {b.square(g)}}}});
+    ASSERT_NE(importCollada(b), nullptr);
+    expectNear(texel(loader_.diffuseTextures.at("rgb.png")), {10, 200, 30, 255}, 0);
+    expectNear(texel(loader_.normalTextures.at("normal32.png")), {120, 130, 250, 255}, 0);
+    expectNear(texel(loader_.diffuseTextures.at("grey.jpg")), {77, 77, 77, 255}, 2);
+}
+
+TEST_F(Import, AnUnreadableFileLeavesItsNameWithoutAnImageAndNothingElse) {
+    writeImage("a.png", 32, FIF_PNG, {255, 0, 0, 255});
+    std::ofstream(textureFolder() + "b.png") << "not a picture at all";
+    writeImage("c.png", 32, FIF_PNG, {0, 0, 255, 255});
+    SceneBuilder b;
+    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a", .diffuseTexture = "a.png"}))}},
+                              {"b", {b.square(b.material({.name = "b", .diffuseTexture = "b.png"}))}},
+                              {"c", {b.square(b.material({.name = "c", .diffuseTexture = "c.png"}))}},
+                              {"d", {b.square(b.material({.name = "d", .diffuseTexture = "gone.png"}))}}}});
+    ASSERT_NE(importCollada(b), nullptr);
+    EXPECT_EQ(width(loader_.diffuseTextures.at("b.png")), 0) << "the previous bitmap must not be re-uploaded";
+    EXPECT_EQ(width(loader_.diffuseTextures.at("gone.png")), 0);
+    expectNear(texel(loader_.diffuseTextures.at("c.png")), {0, 0, 255, 255}, 0);
+}
+
+TEST_F(Import, AFileOfUnknownFormatStopsTheTextureStep) {
+    writeImage("a.png", 32, FIF_PNG, {255, 0, 0, 255});
+    writeImage("c.png", 32, FIF_PNG, {0, 0, 255, 255});
+    writeImage("n.png", 24, FIF_PNG, {128, 128, 255, 255});
+    SceneBuilder b;
+    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a", .diffuseTexture = "a.png"}))}},
+                              {"b", {b.square(b.material({.name = "b", .diffuseTexture = "b.nothing",
+                                                            .normalTexture = "n.png"}))}},
+                              {"c", {b.square(b.material({.name = "c", .diffuseTexture = "c.png"}))}}}});
+    const std::string path = (dir_ / "scene.dae").string();
+    ASSERT_TRUE(b.exportCollada(path));
+    const aiScene* scene = loader_.loadScene(path);
+    ASSERT_NE(scene, nullptr);
+    EXPECT_FALSE(loader_.loadTextures(scene, textureFolder()));
+    EXPECT_GT(width(loader_.diffuseTextures.at("a.png")), 0);
+    EXPECT_NE(loader_.diffuseTextures.at("c.png"), 0u) << "later entries keep their names";
+    EXPECT_EQ(width(loader_.diffuseTextures.at("c.png")), 0) << "but get no image";
+    EXPECT_EQ(loader_.normalTextures.at("n.png"), 1u) << "the normal-map table is not processed";
+}
+
+TEST_F(Import, EmbeddedTexturesAreRefused) {
+    SceneBuilder b;
+    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a"}))}}}});
+    auto scene = b.build();
+    scene->mNumTextures = 1;
+    scene->mTextures = new aiTexture*[1]{new aiTexture};
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(loader_.loadTextures(scene.get(), textureFolder()));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "No Texture was found in that scene\n");
+}
+
+TEST_F(Import, MaterialsAreSharedByNameWithTheFirstColoursAndDefaultsForMissingKeys) {
+    SceneBuilder b;
+    const unsigned first = b.material({.name = "bark", .diffuse = aiColor4D(0.1f, 0.2f, 0.3f, 1.0f),
+                                       .ambient = aiColor4D(0.4f, 0.4f, 0.4f, 1.0f), .shininess = 12.0f});
+    const unsigned second = b.material({.name = "bark", .diffuse = aiColor4D(0.9f, 0.9f, 0.9f, 1.0f)});
+    const unsigned bare = b.material({.name = "bare"});
+    b.root({"root", {}, {}, {{"one", {b.square(first)}}, {"two", {b.square(second)}},
+                              {"three", {b.square(bare)}}}});
+    auto scene = b.build();
+    Level* level = importInMemory(*scene);
+    const auto objects = level->getOpaqueObjects();
+    ASSERT_EQ(objects.size(), 3u);
+    ASSERT_EQ(level->getMaterials().size(), 2u);
+    Material* bark = byName(objects, "one")->getMaterial();
+    EXPECT_EQ(byName(objects, "two")->getMaterial(), bark);
+    EXPECT_EQ(bark->diffuse, glm::vec4(0.1f, 0.2f, 0.3f, 1.0f));
+    EXPECT_EQ(bark->shininess, 12.0f);
+    Material* defaults = byName(objects, "three")->getMaterial();
+    EXPECT_EQ(defaults->getName(), "bare");
+    EXPECT_EQ(defaults->diffuse, glm::vec4(0.8f, 0.8f, 0.8f, 1.0f));
+    EXPECT_EQ(defaults->ambient, glm::vec4(0.2f, 0.2f, 0.2f, 1.0f));
+    EXPECT_EQ(defaults->specular, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(defaults->emissive, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(defaults->shininess, 0.0f);
+}
+
+TEST_F(Import, PlacementAccumulatesOnlyThroughAncestorsThatMadeObjects) {
+    SceneBuilder b;
+    const unsigned m = b.material({.name = "m"});
+    b.root({"root", {}, {}, {
+        {"group", {}, {0, 7, 0}, {{"fireplace", {b.square(m)}, {0, 0, 0}}}},
+        {"dock", {b.square(m)}, {5, 0, 0}, {{"post", {b.square(m)}, {1, 0, 0}}}},
+    }});
+    Level* level = importCollada(b, false);
+    ASSERT_NE(level, nullptr);
+    ImportObject* fire = byName(level->getSecondaryObjects(), "fireplace");
+    ImportObject* dock = byName(level->getOpaqueObjects(), "dock");
+    ImportObject* post = byName(level->getOpaqueObjects(), "post");
+    ASSERT_TRUE(fire && dock && post);
+    EXPECT_EQ(glm::vec3(fire->modelMatrix[3]), glm::vec3(0, 0, 0)) << "the mesh-less group is skipped";
+    EXPECT_EQ(glm::vec3(post->modelMatrix[3]), glm::vec3(6, 0, 0));
+    EXPECT_EQ(post->getParent(), dock);
+    ASSERT_EQ(dock->getChildren().size(), 1u);
+    EXPECT_EQ(dock->getChildren()[0], post);
+    // The bounding sphere is taken under the node's own matrix.
+    EXPECT_EQ(post->mesh->getCenter(), glm::vec3(1.5f, 0.5f, 0.0f));
+}
+
+TEST_F(Import, MeshesWithoutTexturesCarryTheLastOnesWithCountZero) {
+    SceneBuilder b;
+    const unsigned textured = b.material({.name = "t", .diffuseTexture = "d.png", .normalTexture = "n.png"});
+    const unsigned plain = b.material({.name = "p"});
+    const unsigned normalOnly = b.material({.name = "n", .normalTexture = "other.png"});
+    b.root({"root", {}, {}, {{"first", {b.square(plain)}}, {"second", {b.square(textured)}},
+                              {"third", {b.square(plain)}}, {"fourth", {b.square(normalOnly)}}}});
+    auto scene = b.build();
+    loader_.diffuseTextures["d.png"] = 11;
+    loader_.normalTextures["n.png"] = 12;
+    loader_.normalTextures["other.png"] = 13;
+    Level* level = importInMemory(*scene);
+    const auto objects = level->getOpaqueObjects();
+    Mesh* first = byName(objects, "first")->mesh.get();
+    EXPECT_EQ(first->getTexCount(), 0.0f);
+    EXPECT_EQ(first->getDiffuseTexture(), 0u);
+    Mesh* second = byName(objects, "second")->mesh.get();
+    EXPECT_EQ(second->getTexCount(), 2.0f);
+    EXPECT_EQ(second->getDiffuseTexture(), 11u);
+    EXPECT_EQ(second->getNormalTexture(), 12u);
+    Mesh* third = byName(objects, "third")->mesh.get();
+    EXPECT_EQ(third->getTexCount(), 0.0f);
+    EXPECT_EQ(third->getDiffuseTexture(), 11u);
+    EXPECT_EQ(third->getNormalTexture(), 12u);
+    Mesh* fourth = byName(objects, "fourth")->mesh.get();
+    EXPECT_EQ(fourth->getTexCount(), 0.0f) << "a normal map without a diffuse texture is ignored";
+    EXPECT_EQ(fourth->getNormalTexture(), 12u);
+}
+
+TEST_F(Import, FacesThatAreNotTrianglesAndMissingAttributesAreSafe) {
+    SceneBuilder b;
+    b.root({"root", {}, {}, {{"bare", {b.bareTriangleAndLine(b.material({.name = "m"}))}}}});
+    auto scene = b.build();
+    Level* level = importInMemory(*scene);
+    ImportObject* bare = byName(level->getOpaqueObjects(), "bare");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->getFaceCount(), 1u) << "the line is left out";
+    EXPECT_EQ(bare->getTriangleList().size(), 3u);
+    const unsigned* indices = bare->getIndices();
+    EXPECT_EQ(std::vector<unsigned>(indices, indices + 3), (std::vector<unsigned>{0, 1, 2}));
+    GLint size = 0;
+    glBindVertexArray(bare->getVao());
+    glGetBufferParameteriv(GL_ELEMENT_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+    glBindVertexArray(0);
+    EXPECT_EQ(size, 12);
+    // No normals, UVs or tangents in the file: zeros, not leftovers.
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(bare->getNormals()[i], 0.0f);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(bare->getUVs()[i], 0.0f);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(bare->mesh->getTangents()[i], 0.0f);
+    EXPECT_EQ(bare->getPositions()[3], 1.0f);
+}
+
+TEST_F(Import, SceneFileProblemsAreReportedAndReturnNothing) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(loader_.loadScene((dir_ / "absent.dae").string()), nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Couldn't open file\n");
+    const std::string garbage = (dir_ / "garbage.dae").string();
+    std::ofstream(garbage) << "this is not COLLADA";
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(loader_.loadScene(garbage), nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Couldn't load File\n");
+}
+
+TEST_F(Import, ASceneWithoutCamerasStillHasOne) {
+    SceneBuilder b;
+    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a"}))}}}});
+    ASSERT_NE(importCollada(b, false), nullptr);
+    ASSERT_NE(loader_.cameras, nullptr);
+    EXPECT_EQ(loader_.cameras->count, 0);
+    EXPECT_EQ(loader_.cameras->current()->position, glm::vec3(0.0f));
+    delete loader_.cameras;
+}

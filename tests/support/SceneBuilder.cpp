@@ -1,0 +1,127 @@
+#include "support/SceneBuilder.h"
+
+#include <assimp/Exporter.hpp>
+#include <assimp/material.h>
+
+#include <cstdio>
+
+namespace testing_support {
+
+namespace {
+
+aiNode* makeNode(const NodeSpec& spec) {
+    auto* node = new aiNode(spec.name);
+    node->mTransformation = aiMatrix4x4(aiVector3D(1, 1, 1), aiQuaternion(), spec.translation);
+    if (!spec.meshes.empty()) {
+        node->mNumMeshes = static_cast<unsigned>(spec.meshes.size());
+        node->mMeshes = new unsigned[spec.meshes.size()];
+        for (size_t i = 0; i < spec.meshes.size(); ++i)
+            node->mMeshes[i] = spec.meshes[i];
+    }
+    if (!spec.children.empty()) {
+        std::vector<aiNode*> children;
+        for (const NodeSpec& child : spec.children)
+            children.push_back(makeNode(child));
+        node->addChildren(static_cast<unsigned>(children.size()), children.data());
+    }
+    return node;
+}
+
+aiFace face(std::initializer_list<unsigned> indices) {
+    aiFace f;
+    f.mNumIndices = static_cast<unsigned>(indices.size());
+    f.mIndices = new unsigned[indices.size()];
+    unsigned i = 0;
+    for (unsigned index : indices)
+        f.mIndices[i++] = index;
+    return f;
+}
+
+} // namespace
+
+unsigned SceneBuilder::material(const MaterialSpec& spec) {
+    materials_.push_back(spec);
+    return static_cast<unsigned>(materials_.size() - 1);
+}
+
+unsigned SceneBuilder::square(unsigned materialIndex, float size) {
+    meshes_.push_back({materialIndex, size, false});
+    return static_cast<unsigned>(meshes_.size() - 1);
+}
+
+unsigned SceneBuilder::bareTriangleAndLine(unsigned materialIndex) {
+    meshes_.push_back({materialIndex, 1.0f, true});
+    return static_cast<unsigned>(meshes_.size() - 1);
+}
+
+std::unique_ptr<aiScene> SceneBuilder::build() const {
+    auto scene = std::make_unique<aiScene>();
+    scene->mRootNode = makeNode(root_);
+
+    scene->mNumMaterials = static_cast<unsigned>(materials_.size());
+    scene->mMaterials = new aiMaterial*[materials_.size()];
+    for (size_t i = 0; i < materials_.size(); ++i) {
+        const MaterialSpec& spec = materials_[i];
+        auto* m = new aiMaterial;
+        aiString name(spec.name);
+        m->AddProperty(&name, AI_MATKEY_NAME);
+        if (spec.diffuse)
+            m->AddProperty(&*spec.diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+        if (spec.ambient)
+            m->AddProperty(&*spec.ambient, 1, AI_MATKEY_COLOR_AMBIENT);
+        if (spec.specular)
+            m->AddProperty(&*spec.specular, 1, AI_MATKEY_COLOR_SPECULAR);
+        if (spec.emissive)
+            m->AddProperty(&*spec.emissive, 1, AI_MATKEY_COLOR_EMISSIVE);
+        if (spec.shininess)
+            m->AddProperty(&*spec.shininess, 1, AI_MATKEY_SHININESS);
+        if (!spec.diffuseTexture.empty()) {
+            aiString path(spec.diffuseTexture);
+            m->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
+        }
+        if (!spec.normalTexture.empty()) {
+            aiString path(spec.normalTexture);
+            m->AddProperty(&path, AI_MATKEY_TEXTURE_NORMALS(0));
+        }
+        scene->mMaterials[i] = m;
+    }
+
+    scene->mNumMeshes = static_cast<unsigned>(meshes_.size());
+    scene->mMeshes = new aiMesh*[meshes_.size()];
+    for (size_t i = 0; i < meshes_.size(); ++i) {
+        const MeshSpec& spec = meshes_[i];
+        auto* mesh = new aiMesh;
+        mesh->mMaterialIndex = spec.material;
+        const float s = spec.size;
+        if (spec.bare) {
+            mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE;
+            mesh->mNumVertices = 3;
+            mesh->mVertices = new aiVector3D[3]{{0, 0, 0}, {s, 0, 0}, {0, s, 0}};
+            mesh->mNumFaces = 2;
+            mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({1, 2})};
+        } else {
+            mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+            mesh->mNumVertices = 4;
+            mesh->mVertices = new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
+            mesh->mNormals = new aiVector3D[4]{{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+            mesh->mTextureCoords[0] = new aiVector3D[4]{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+            mesh->mNumUVComponents[0] = 2;
+            mesh->mNumFaces = 2;
+            mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({2, 3, 0})};
+        }
+        scene->mMeshes[i] = mesh;
+    }
+    return scene;
+}
+
+bool SceneBuilder::exportCollada(const std::string& path) const {
+    const auto scene = build();
+    Assimp::Exporter exporter;
+    if (exporter.Export(scene.get(), "collada", path) != aiReturn_SUCCESS) {
+        std::fprintf(stderr, "export of %s failed: %s\n", path.c_str(), exporter.GetErrorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace testing_support
