@@ -1,6 +1,7 @@
 #include "app/FrameUpdate.h"
 
 #include "app/AppState.h"
+#include "app/CameraInput.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "render/Level.h"
@@ -16,7 +17,7 @@ void updateFrame(double dt) {
     if (inputController->tour == 1)
         cameras->runTour(dt);
     else
-        cameras->current()->fly(static_cast<float>(dt));
+        cameras->current()->fly(static_cast<float>(dt), inputController->input());
 
     if (inputController->shadows == 1)
         for (PointLight* light : level->lights())

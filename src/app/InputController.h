@@ -4,10 +4,11 @@
 // held keys that move a light and change intensities, switch keys that flip
 // once per press, camera selection and reset.
 
+#include "app/CameraInput.h"
+
 #include <memory>
 
 struct GLFWwindow;
-class CameraInput;
 class CameraSet;
 class Level;
 
@@ -28,6 +29,11 @@ public:
     // Once per frame: held keys, then switches, camera selection, M, and the
     // end of the key frame.
     void handleKeys();
+
+    // Where held keys and the cursor come from (the window, in the program);
+    // free flight reads the same source.
+    CameraInput& input() { return *keys; }
+    void setInput(std::unique_ptr<CameraInput> source) { keys = std::move(source); }
 
     GLFWwindow* window;
     CameraSet* cameras;

@@ -117,6 +117,10 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glUseProgram(litProgram->program);
     glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(projection));
+    // The water's mirrored pass and its draws run only while the surface is
+    // in view; they arrive with the water effect.
+    const ImportObject* surface = waterSurface(level);
+    waterVisible = surface != nullptr && surface->isVisible(frustum);
 
     // Scene pass: both attachments receive the lit picture; alpha is kept
     // for the masks the effects write afterwards.

@@ -40,6 +40,8 @@ public:
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
     // The frustum the last scene pass culled with.
     const Frustum& lastFrustum() const { return frustum; }
+    // Whether the last frame found the water surface in view.
+    bool isWaterVisible() const { return waterVisible; }
 
 private:
     void invalidateDepth();
@@ -63,4 +65,5 @@ private:
     glm::mat4 screenMatrix{1.0f};
     bool canInvalidate = false;
     Frustum frustum;
+    bool waterVisible = false;
 };

@@ -137,6 +137,9 @@ const aiScene* AssimpLoader::loadScene(const std::string& path) {
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
     releaseBitmap();
+    // Tables of an earlier load name textures of an earlier context.
+    diffuseTextures.clear();
+    normalTextures.clear();
     if (scene == nullptr)
         return false;
     if (scene->mTextures != nullptr && scene->mNumTextures > 0) {
@@ -329,6 +332,14 @@ void AssimpLoader::processNode(const aiScene* scene, const aiNode* node, ShaderP
 }
 
 Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window) {
+    // The objects and materials of an earlier Level belong to that Level.
+    opaqueObjects.clear();
+    transparentObjects.clear();
+    waterObjects.clear();
+    secondaryObjects.clear();
+    materials.clear();
+    currentDiffuseTexture = 0;
+    currentNormalTexture = 0;
     if (scene != nullptr && scene->mRootNode != nullptr)
         processNode(scene, scene->mRootNode, phongProgram, shadowPassProgram, nullptr);
     cameras = importCameras(scene, width, height, window);

@@ -1,0 +1,82 @@
+#include "support/DemoHarness.h"
+
+#include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "app/FrameUpdate.h"
+#include "app/InputController.h"
+#include "app/KeyTable.h"
+#include "app/SceneAssembly.h"
+#include "render/FrameRenderer.h"
+#include "render/ShaderProgram.h"
+
+#include <glm/vec2.hpp>
+
+#include <unistd.h>
+
+namespace testing_support {
+
+ScratchRuntimeTree::ScratchRuntimeTree(const std::string& sceneFile) {
+    namespace fs = std::filesystem;
+    previousDirectory_ = fs::current_path();
+    const fs::path real = fs::path(THALVEK_RUNTIME_DIR);
+    root_ = fs::temp_directory_path() /
+            ("thalvek-tree-" + std::to_string(::getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    fs::create_directories(root_ / "bin");
+    fs::create_directories(root_ / "Data");
+    for (const char* shared : {"Shader", "Textures", "SFX"})
+        if (fs::exists(real / shared))
+            fs::create_directory_symlink(real / shared, root_ / shared);
+    if (!sceneFile.empty())
+        fs::copy_file(sceneFile, root_ / "Data" / "ThalvekF.dae");
+    fs::current_path(root_ / "bin");
+}
+
+ScratchRuntimeTree::~ScratchRuntimeTree() {
+    std::filesystem::current_path(previousDirectory_);
+    std::filesystem::remove_all(root_);
+}
+
+DemoHarness::DemoHarness(int width, int height) : context_(width, height) {
+    if (!context_.ok())
+        return;
+    clearKeyTables();
+    orbitAngle = 0.0f;
+    assembleScene();
+    auto scripted = std::make_unique<ScriptedInput>();
+    scripted->size = {width, height};
+    scripted->cursor = {width / 2, height / 2};
+    input_ = scripted.get();
+    inputController->setInput(std::move(scripted));
+}
+
+DemoHarness::~DemoHarness() {
+    if (!context_.ok())
+        return;
+    releaseScene();
+    delete frameRenderer;
+    frameRenderer = nullptr;
+    delete cameras;
+    cameras = nullptr;
+    delete shadowDebugProgram;
+    shadowDebugProgram = nullptr;
+}
+
+void DemoHarness::advance(int frames, double dt) {
+    for (int i = 0; i < frames; ++i) {
+        updateFrame(dt);
+        renderFrame();
+    }
+    glFinish();
+}
+
+void DemoHarness::render() {
+    renderFrame();
+    glFinish();
+}
+
+Image DemoHarness::readFrame() const {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    return readPixels(0, 0, context_.width(), context_.height());
+}
+
+} // namespace testing_support

@@ -1,0 +1,71 @@
+#pragma once
+// The whole demo in a test: a window and context made as the program makes
+// them (at a size the test picks), the scene assembled from a run-time tree,
+// frames advanced through the program's own update and render at a fixed
+// time step, and the window's pixels read back. Held keys and the cursor
+// come from a scripted input, so free flight stays still unless told.
+
+#include "app/CameraInput.h"
+#include "support/GLTestContext.h"
+#include "support/Image.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace testing_support {
+
+class ScriptedInput final : public CameraInput {
+public:
+    std::set<int> keysDown;
+    glm::dvec2 cursor{0.0, 0.0}; // set to the window centre by the harness
+    glm::ivec2 size{0, 0};
+    bool isKeyDown(int key) const override { return keysDown.count(key) != 0; }
+    glm::dvec2 cursorPosition() const override { return cursor; }
+    glm::ivec2 windowSize() const override { return size; }
+    void setCursorPosition(double x, double y) override { cursor = {x, y}; }
+};
+
+// A run-time tree in a temporary folder that shares Shader/, Textures/ and
+// SFX/ with the real one but has its own Data/ThalvekF.dae (or none), and
+// makes its bin/ the working directory while it lives.
+class ScratchRuntimeTree {
+public:
+    // `sceneFile`: copied to Data/ThalvekF.dae; empty for no scene file.
+    explicit ScratchRuntimeTree(const std::string& sceneFile);
+    ~ScratchRuntimeTree();
+    ScratchRuntimeTree(const ScratchRuntimeTree&) = delete;
+    ScratchRuntimeTree& operator=(const ScratchRuntimeTree&) = delete;
+    const std::filesystem::path& root() const { return root_; }
+
+private:
+    std::filesystem::path root_;
+    std::filesystem::path previousDirectory_;
+};
+
+class DemoHarness {
+public:
+    DemoHarness(int width, int height);
+    // Releases the scene as the program does, then what the program leaves
+    // to process exit (frame renderer, cameras, shadow debug program).
+    ~DemoHarness();
+    DemoHarness(const DemoHarness&) = delete;
+    DemoHarness& operator=(const DemoHarness&) = delete;
+
+    bool ok() const { return context_.ok(); }
+    ScriptedInput& input() { return *input_; }
+
+    // updateFrame(dt) and renderFrame(), n times, then glFinish.
+    void advance(int frames, double dt);
+    // Only renderFrame(), then glFinish: the picture of the current state.
+    void render();
+    Image readFrame() const;
+
+private:
+    GLTestContext context_;
+    ScriptedInput* input_ = nullptr;
+};
+
+} // namespace testing_support
