@@ -1,0 +1,215 @@
+#include "ClearingScene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include <glm/geometric.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "Forest.h"
+#include "Layout.h"
+#include "Props.h"
+#include "Random.h"
+#include "SceneTextures.h"
+#include "Terrain.h"
+
+namespace assetgen {
+
+namespace {
+
+using glm::vec2;
+using glm::vec3;
+using glm::vec4;
+
+// The tour dollies the opening camera for 9.5 s at ten times its look-at
+// length per second, and the fourth camera for 4.25 s.
+constexpr float kOpeningDollySeconds = 9.5f;
+constexpr float kDriftDollySeconds = 4.25f;
+constexpr float kDollySpeedPerLength = 10.0f;
+
+std::string numbered(const std::string& stem, int n) {
+    const std::string digits = std::to_string(n);
+    return stem + (digits.size() < 2 ? "_0" : "_") + digits;
+}
+
+MaterialSpec material(std::string name, const SceneTexture* texture, vec3 diffuse, vec3 ambient, float specular,
+                      float shininess, vec3 emissive = vec3(0.0f)) {
+    MaterialSpec m;
+    m.name = std::move(name);
+    if (texture) {
+        m.diffuseFile = texture->colourFile();
+        m.normalFile = texture->normalFile();
+    }
+    m.diffuse = vec4(diffuse, 1.0f);
+    m.ambient = vec4(ambient, 1.0f);
+    m.specular = vec4(vec3(specular), 1.0f);
+    m.emissive = vec4(emissive, 1.0f);
+    m.shininess = shininess;
+    return m;
+}
+
+std::vector<MaterialSpec> clearingMaterials() {
+    using namespace textures;
+    const vec3 nightAmbient(0.30f, 0.32f, 0.38f);
+    return {
+        material("forestFloor", &forestFloor, vec3(0.95f), nightAmbient, 0.04f, 8.0f),
+        material("granite", &rock, vec3(0.92f), nightAmbient, 0.12f, 24.0f),
+        // The hearth stones share the granite picture, sooted darker.
+        material("hearthStone", &rock, vec3(0.68f, 0.64f, 0.60f), nightAmbient * 0.9f, 0.08f, 16.0f),
+        material("spruceBark", &pineBark, vec3(0.95f), nightAmbient, 0.03f, 6.0f),
+        // Seat logs: the same bark, worn smoother by sitting.
+        material("seatBark", &pineBark, vec3(0.85f, 0.80f, 0.76f), nightAmbient, 0.07f, 12.0f),
+        material("sawnWood", &endGrain, vec3(0.95f), nightAmbient, 0.08f, 14.0f),
+        material("charredLogs", &charredWood, vec3(1.0f), nightAmbient * 0.8f, 0.15f, 30.0f, vec3(0.22f, 0.055f, 0.0f)),
+        material("spruceNeedles", &needles, vec3(0.9f, 1.0f, 0.9f), nightAmbient, 0.05f, 8.0f),
+        material("tentCanvas", &canvas, vec3(0.95f), nightAmbient, 0.05f, 6.0f),
+        material("poolWater", nullptr, vec3(0.05f, 0.09f, 0.12f), vec3(0.02f, 0.03f, 0.05f), 0.8f, 80.0f),
+    };
+}
+
+struct Cameras {
+    std::vector<SceneCamera> tour;
+    Clearance clearance;
+};
+
+Cameras placeCameras(const Terrain& terrain) {
+    Cameras out;
+    const vec3 flames = layout::kFlames;
+    auto onGround = [&](float x, float z, float eye) { return terrain.at(x, z) + vec3(0.0f, eye, 0.0f); };
+
+    // 0: the opening view from above the far side of the pool; the tour flies
+    // it straight at the fire and it stops 3.5 m short of the flames.
+    {
+        const vec3 start(5.5f, 8.5f, 4.0f);
+        const vec3 aim = flames + vec3(0.0f, 0.5f, 0.0f);
+        const float flight = glm::length(aim - start) - 3.5f;
+        out.tour.push_back({"cameraOpening", start, aim, flight / (kOpeningDollySeconds * kDollySpeedPerLength)});
+        out.clearance.segments.push_back({start, aim, 3.0f});
+    }
+    // 1: the establishing shot from the opening to the south.
+    {
+        const vec3 at = onGround(-17.0f, 49.0f, 7.0f);
+        const vec3 target(1.0f, 0.0f, 21.0f);
+        out.tour.push_back({"cameraEstablishing", at, target, 1.0f});
+        out.clearance.points.push_back({at, 4.0f});
+        out.clearance.segments.push_back({at, target, 2.5f});
+    }
+    // 2: the tour orbits the fire with this one; it starts where the orbit does.
+    {
+        const vec3 at = flames + vec3(5.0f, 0.75f, 0.0f);
+        out.tour.push_back({"cameraOrbit", at, flames, 1.0f});
+    }
+    // 3: a slow drift past the fire towards the tent.
+    {
+        const vec3 at = onGround(flames.x + 6.5f, flames.z - 2.0f, 1.15f);
+        const vec3 target = onGround(flames.x - 4.0f, flames.z + 4.0f, 0.6f);
+        const float drift = 2.5f;
+        out.tour.push_back({"cameraDrift", at, target, drift / (kDriftDollySeconds * kDollySpeedPerLength)});
+        out.clearance.points.push_back({at, 4.0f});
+        out.clearance.segments.push_back({at, target, 2.0f});
+    }
+    // 4: low across the pool, the fire and its reflection ahead.
+    {
+        const vec3 at = onGround(2.0f, 11.2f, 1.2f);
+        const vec3 target = flames + vec3(0.0f, -0.8f, 0.0f);
+        out.tour.push_back({"cameraPool", at, target, 1.0f});
+        out.clearance.points.push_back({at, 4.0f});
+        out.clearance.segments.push_back({at, flames, 2.0f});
+    }
+    // The orbit itself, and the tent.
+    out.clearance.points.push_back({flames, 8.5f});
+    out.clearance.points.push_back({vec3(layout::kTentCentre.x, 0.0f, layout::kTentCentre.y), 4.0f});
+    return out;
+}
+
+} // namespace
+
+SceneModel buildClearingScene() {
+    SceneModel scene;
+    scene.materials = clearingMaterials();
+    const Terrain terrain;
+    Cameras cameras = placeCameras(terrain);
+    scene.cameras = cameras.tour;
+
+    // The fire pit comes first among the mesh nodes: the program takes the
+    // first node named "fire..." as the campfire. Its node translation puts
+    // the centre of its bounding box exactly where the campfire burns.
+    {
+        SceneNode pit{"firePit", "charredLogs", firePit(0x3001), glm::mat4(1.0f)};
+        const vec3 offset = layout::kFirePitCentre - pit.mesh.bounds().centre();
+        pit.transform = glm::translate(glm::mat4(1.0f), offset);
+        scene.nodes.push_back(std::move(pit));
+    }
+    const vec3 pitGround(layout::kFirePitCentre.x, layout::kFireGround, layout::kFirePitCentre.z);
+    scene.nodes.push_back({"hearthStones", "hearthStone", hearthStones(terrain, pitGround, 0x3002), glm::mat4(1.0f)});
+
+    // Seats around the fire, open towards the pool so the fire stays in
+    // view from the water.
+    struct Seat {
+        float angle, distance, length, radius;
+    };
+    const Seat seats[] = {{0.25f, 2.5f, 1.7f, 0.21f}, {2.65f, 2.45f, 1.5f, 0.19f}, {1.45f, 2.7f, 1.8f, 0.22f}};
+    int seatNumber = 1;
+    for (const Seat& seat : seats) {
+        const vec3 outward(std::cos(seat.angle), 0.0f, std::sin(seat.angle));
+        const vec3 at = pitGround + outward * seat.distance;
+        const vec3 along = glm::normalize(glm::cross(outward, vec3(0, 1, 0)));
+        LogMeshes log = lyingLog(terrain, at, along, seat.length, seat.radius, 0x3100 + seatNumber);
+        scene.nodes.push_back({numbered("logSeat", seatNumber), "seatBark", std::move(log.sides), glm::mat4(1.0f)});
+        scene.nodes.push_back({numbered("logSeatEnds", seatNumber), "sawnWood", std::move(log.ends), glm::mat4(1.0f)});
+        ++seatNumber;
+    }
+
+    const vec3 tentAt(layout::kTentCentre.x, 0.0f, layout::kTentCentre.y);
+    scene.nodes.push_back({"tent", "tentCanvas", tent(terrain, tentAt, pitGround - tentAt), glm::mat4(1.0f)});
+    {
+        const vec3 pileAt = tentAt + vec3(2.2f, 0.0f, -1.2f);
+        LogMeshes pile = woodpile(terrain, pileAt, glm::normalize(vec3(1.0f, 0.0f, 0.4f)), 0x3200);
+        scene.nodes.push_back({"woodpile", "seatBark", std::move(pile.sides), glm::mat4(1.0f)});
+        scene.nodes.push_back({"woodpileEnds", "sawnWood", std::move(pile.ends), glm::mat4(1.0f)});
+    }
+
+    scene.nodes.push_back({"ground", "forestFloor", terrain.mesh(130), glm::mat4(1.0f)});
+    scene.nodes.push_back({"waterPool", "poolWater", poolSurface(terrain),
+                           glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, 0.0f, layout::kPoolCentre.y))});
+
+    // Boulders: a few at the water's edge, half drowned, and more scattered
+    // over the clearing and the slopes.
+    Random random(0x3300);
+    int rockNumber = 1;
+    const float shoreAngles[] = {-2.6f, -1.9f, -0.4f, 0.35f, 2.5f, 3.0f};
+    for (float angle : shoreAngles) {
+        const float reach = terrain.poolRadius(angle) * random.range(0.98f, 1.08f);
+        const vec3 at(layout::kPoolCentre.x + std::cos(angle) * reach, 0.0f, layout::kPoolCentre.y + std::sin(angle) * reach);
+        const vec3 radii(random.range(0.5f, 0.9f), random.range(0.35f, 0.55f), random.range(0.45f, 0.8f));
+        scene.nodes.push_back({numbered("boulder", rockNumber++), "granite", boulderOnGround(terrain, random, at, radii, 0.3f), glm::mat4(1.0f)});
+    }
+    for (int placed = 0, tries = 0; placed < 20 && tries < 400; ++tries) {
+        const float angle = random.range(0.0f, 6.2831853f);
+        const float distance = random.range(13.0f, 55.0f);
+        const vec3 at(layout::kClearingCentre.x + std::cos(angle) * distance, 0.0f, layout::kClearingCentre.y + std::sin(angle) * distance);
+        const float size = random.range(0.35f, 1.0f) * (distance > 25.0f ? 1.6f : 1.0f);
+        if (terrain.poolReach(at.x, at.z) < 1.4f) continue;
+        if (cameras.clearance.blocks(terrain.at(at.x, at.z), 1.0f, size + 1.0f)) continue;
+        const vec3 radii(size * random.range(0.8f, 1.2f), size * random.range(0.5f, 0.8f), size * random.range(0.8f, 1.2f));
+        scene.nodes.push_back({numbered("boulder", rockNumber++), "granite", boulderOnGround(terrain, random, at, radii, 0.35f), glm::mat4(1.0f)});
+        ++placed;
+    }
+
+    // The forest: trunks among the opaque objects, crowns drawn with blending
+    // in list order, so the crowns go farthest first.
+    std::vector<Spruce> trees = plantForest(terrain, cameras.clearance, 0x3400);
+    std::sort(trees.begin(), trees.end(), [](const Spruce& a, const Spruce& b) {
+        const float da = glm::length(vec2(a.base.x, a.base.z) - layout::kClearingCentre);
+        const float db = glm::length(vec2(b.base.x, b.base.z) - layout::kClearingCentre);
+        return da > db;
+    });
+    for (std::size_t i = 0; i < trees.size(); ++i)
+        scene.nodes.push_back({numbered("spruceTrunk", static_cast<int>(i + 1)), "spruceBark", spruceTrunk(trees[i]), glm::mat4(1.0f)});
+    for (std::size_t i = 0; i < trees.size(); ++i)
+        scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles", spruceCrown(trees[i]), glm::mat4(1.0f)});
+    return scene;
+}
+
+} // namespace assetgen

@@ -1,0 +1,95 @@
+#include "Terrain.h"
+
+#include <cmath>
+
+#include <glm/geometric.hpp>
+
+#include "Layout.h"
+#include "Noise.h"
+#include "Paint.h"
+
+namespace assetgen {
+
+namespace {
+
+using paint::smoothstep;
+
+constexpr std::uint32_t kSeed = 0x7E77A1u;
+
+// Grid coordinate in [-1, 1] to world offset: fine cells in the middle,
+// coarse ones at the rim.
+float warp(float g) { return layout::kTerrainHalfExtent * (0.42f * g + 0.58f * g * g * g); }
+
+} // namespace
+
+float Terrain::poolRadius(float angle) const {
+    return layout::kPoolRadius * (1.0f + 0.13f * std::sin(2.0f * angle + 0.7f) + 0.07f * std::sin(3.0f * angle + 2.1f));
+}
+
+float Terrain::poolReach(float x, float z) const {
+    const glm::vec2 offset = glm::vec2(x, z) - layout::kPoolCentre;
+    return glm::length(offset) / poolRadius(std::atan2(offset.y, offset.x));
+}
+
+float Terrain::height(float x, float z) const {
+    const glm::vec2 p(x, z);
+    const float fromCentre = glm::length(p - layout::kClearingCentre);
+
+    // Floor and rim.
+    const float valley = std::exp(-(x / 13.0f) * (x / 13.0f)) * smoothstep(36.0f, 60.0f, z);
+    float rim = 11.0f * std::pow(smoothstep(18.0f, 66.0f, fromCentre), 1.2f) * (1.0f - 0.8f * valley);
+    rim -= 2.4f * valley;
+    const float hills = 1.8f * noise::fractal(p / 38.0f, {}, 4, kSeed) * smoothstep(14.0f, 40.0f, fromCentre) +
+                        0.22f * noise::fractal(p / 7.0f, {}, 3, kSeed + 1);
+    const float floor = layout::kClearingFloor + rim + hills;
+
+    // The pool's hollow: a basin below the water, a bank rising to the floor.
+    const float reach = poolReach(x, z);
+    float ground;
+    if (reach < 1.0f) {
+        const float inward = std::min((1.0f - reach) / 0.7f, 1.0f);
+        ground = -layout::kPoolDepth * inward * (2.0f - inward) + 0.08f * noise::gradient(p / 1.7f, {}, kSeed + 2);
+        ground = std::min(ground, -0.02f * inward);
+    } else {
+        const glm::vec2 offset = p - layout::kPoolCentre;
+        const float shoreDistance = (reach - 1.0f) * poolRadius(std::atan2(offset.y, offset.x));
+        const float t = std::min(shoreDistance / layout::kBankWidth, 1.0f);
+        ground = floor * t * (2.0f - t);
+    }
+
+    // A level spot for the fire pit and its seats.
+    const float fromFire = glm::length(p - glm::vec2(layout::kFirePitCentre.x, layout::kFirePitCentre.z));
+    const float level = smoothstep(4.6f, 2.4f, fromFire);
+    return ground + (layout::kFireGround - ground) * level;
+}
+
+glm::vec3 Terrain::normal(float x, float z) const {
+    constexpr float e = 0.05f;
+    const float dx = height(x + e, z) - height(x - e, z);
+    const float dz = height(x, z + e) - height(x, z - e);
+    return glm::normalize(glm::vec3(-dx, 2.0f * e, -dz));
+}
+
+Mesh Terrain::mesh(int cells) const {
+    Mesh mesh;
+    constexpr float tileMetres = 6.0f;
+    for (int j = 0; j <= cells; ++j) {
+        for (int i = 0; i <= cells; ++i) {
+            const float x = layout::kClearingCentre.x + warp(2.0f * i / cells - 1.0f);
+            const float z = layout::kClearingCentre.y + warp(2.0f * j / cells - 1.0f);
+            mesh.addVertex(at(x, z), normal(x, z), {x / tileMetres, z / tileMetres});
+        }
+    }
+    const std::uint32_t stride = static_cast<std::uint32_t>(cells + 1);
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            const std::uint32_t a = j * stride + i;
+            // Counter-clockwise from above: +x then +z turns clockwise seen
+            // from +y, so walk a, a+stride, a+stride+1, a+1.
+            mesh.addQuad(a, a + stride, a + stride + 1, a + 1);
+        }
+    }
+    return mesh;
+}
+
+} // namespace assetgen
