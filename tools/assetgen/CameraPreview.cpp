@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -64,7 +65,9 @@ public:
 
     const aiScene* imported() const { return scene; }
 
-    Image render(const Pose& pose) const {
+    // Renders the view; `openSky` receives the share of the picture where
+    // the sky shows.
+    Image render(const Pose& pose, float& openSky) const {
         const float aspect = static_cast<float>(kWidth) / kHeight;
         const glm::mat4 projection = glm::perspective(45.0f, aspect, 0.1f, 1000.0f);
         const glm::mat4 view = glm::lookAt(pose.position, pose.position + pose.direction, pose.up);
@@ -81,6 +84,10 @@ public:
         addFlames(frame, projection * view);
 
         Image image(kWidth, kHeight);
+        int skyPixels = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) skyPixels += frame.covered(x, y) ? 0 : 1;
+        openSky = static_cast<float>(skyPixels) / (kWidth * kHeight);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
                 vec3 c = frame.colour(x, y);
@@ -189,9 +196,11 @@ private:
 void writeCameraPreviews(const RuntimeTree& tree, const std::filesystem::path& folder, vec3 moonDirection) {
     const PreviewScene preview(tree, moonDirection);
     const aiScene* scene = preview.imported();
+    float openSky = 0.0f;
     for (unsigned i = 0; i < scene->mNumCameras; ++i) {
         const Pose start = importedPose(scene, i);
-        writePng(preview.render(start), folder / ("camera" + std::to_string(i) + ".png"), PngChannels::Rgb);
+        writePng(preview.render(start, openSky), folder / ("camera" + std::to_string(i) + ".png"), PngChannels::Rgb);
+        std::printf("camera %u (%s): sky fills %.0f%% of the view\n", i, scene->mCameras[i]->mName.C_Str(), 100.0f * openSky);
     }
     // Where the tour's dollies end: camera 0 after 9.5 s, camera 3 after
     // 4.25 s, each at ten times its look-at length per second.
@@ -200,7 +209,7 @@ void writeCameraPreviews(const RuntimeTree& tree, const std::filesystem::path& f
         if (camera >= scene->mNumCameras) continue;
         Pose end = importedPose(scene, static_cast<unsigned>(camera));
         end.position += end.direction * 10.0f * seconds;
-        writePng(preview.render(end), folder / ("camera" + std::to_string(static_cast<int>(camera)) + "_dolly_end.png"),
+        writePng(preview.render(end, openSky), folder / ("camera" + std::to_string(static_cast<int>(camera)) + "_dolly_end.png"),
                  PngChannels::Rgb);
     }
 }

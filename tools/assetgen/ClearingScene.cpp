@@ -54,15 +54,17 @@ std::vector<MaterialSpec> clearingMaterials() {
     const vec3 nightAmbient(0.30f, 0.32f, 0.38f);
     return {
         material("forestFloor", &forestFloor, vec3(0.95f), nightAmbient, 0.04f, 8.0f),
-        material("granite", &rock, vec3(0.92f), nightAmbient, 0.12f, 24.0f),
+        material("granite", &rock, vec3(0.72f), nightAmbient * 0.8f, 0.10f, 24.0f),
         // The hearth stones share the granite picture, sooted darker.
-        material("hearthStone", &rock, vec3(0.68f, 0.64f, 0.60f), nightAmbient * 0.9f, 0.08f, 16.0f),
+        material("hearthStone", &rock, vec3(0.55f, 0.52f, 0.49f), nightAmbient * 0.7f, 0.08f, 16.0f),
         material("spruceBark", &pineBark, vec3(0.95f), nightAmbient, 0.03f, 6.0f),
-        // Seat logs: the same bark, worn smoother by sitting.
-        material("seatBark", &pineBark, vec3(0.85f, 0.80f, 0.76f), nightAmbient, 0.07f, 12.0f),
+        // Firewood: the same bark, a little lighter where it has dried.
+        material("firewoodBark", &pineBark, vec3(1.0f, 0.95f, 0.9f), nightAmbient, 0.05f, 10.0f),
+        material("seatWood", &weatheredWood, vec3(0.92f), nightAmbient, 0.08f, 14.0f),
         material("sawnWood", &endGrain, vec3(0.95f), nightAmbient, 0.08f, 14.0f),
         material("charredLogs", &charredWood, vec3(1.0f), nightAmbient * 0.8f, 0.15f, 30.0f, vec3(0.22f, 0.055f, 0.0f)),
         material("spruceNeedles", &needles, vec3(0.9f, 1.0f, 0.9f), nightAmbient, 0.05f, 8.0f),
+        material("wildGrass", &textures::grassTuft, vec3(0.95f), nightAmbient, 0.03f, 6.0f),
         material("tentCanvas", &canvas, vec3(0.95f), nightAmbient, 0.05f, 6.0f),
         material("poolWater", nullptr, vec3(0.05f, 0.09f, 0.12f), vec3(0.02f, 0.03f, 0.05f), 0.8f, 80.0f),
     };
@@ -89,8 +91,8 @@ Cameras placeCameras(const Terrain& terrain) {
     }
     // 1: the establishing shot from the opening to the south.
     {
-        const vec3 at = onGround(-17.0f, 49.0f, 7.0f);
-        const vec3 target(1.0f, 0.0f, 21.0f);
+        const vec3 at = onGround(-25.0f, 27.0f, 8.5f);
+        const vec3 target(3.0f, 2.5f, 25.0f);
         out.tour.push_back({"cameraEstablishing", at, target, 1.0f});
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, target, 2.5f});
@@ -117,6 +119,8 @@ Cameras placeCameras(const Terrain& terrain) {
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, flames, 2.0f});
     }
+    // The low blue light to the south: trees near it would glare.
+    out.clearance.points.push_back({vec3(0.0f, 4.0f, 70.0f), 11.0f});
     // The orbit itself, and the tent.
     out.clearance.points.push_back({flames, 8.5f});
     out.clearance.points.push_back({vec3(layout::kTentCentre.x, 0.0f, layout::kTentCentre.y), 4.0f});
@@ -156,7 +160,7 @@ SceneModel buildClearingScene() {
         const vec3 at = pitGround + outward * seat.distance;
         const vec3 along = glm::normalize(glm::cross(outward, vec3(0, 1, 0)));
         LogMeshes log = lyingLog(terrain, at, along, seat.length, seat.radius, 0x3100 + seatNumber);
-        scene.nodes.push_back({numbered("logSeat", seatNumber), "seatBark", std::move(log.sides), glm::mat4(1.0f)});
+        scene.nodes.push_back({numbered("logSeat", seatNumber), "seatWood", std::move(log.sides), glm::mat4(1.0f)});
         scene.nodes.push_back({numbered("logSeatEnds", seatNumber), "sawnWood", std::move(log.ends), glm::mat4(1.0f)});
         ++seatNumber;
     }
@@ -166,7 +170,7 @@ SceneModel buildClearingScene() {
     {
         const vec3 pileAt = tentAt + vec3(2.2f, 0.0f, -1.2f);
         LogMeshes pile = woodpile(terrain, pileAt, glm::normalize(vec3(1.0f, 0.0f, 0.4f)), 0x3200);
-        scene.nodes.push_back({"woodpile", "seatBark", std::move(pile.sides), glm::mat4(1.0f)});
+        scene.nodes.push_back({"woodpile", "firewoodBark", std::move(pile.sides), glm::mat4(1.0f)});
         scene.nodes.push_back({"woodpileEnds", "sawnWood", std::move(pile.ends), glm::mat4(1.0f)});
     }
 
@@ -197,6 +201,31 @@ SceneModel buildClearingScene() {
         ++placed;
     }
 
+    // Stumps and fallen trunks along the forest's edge.
+    int stumpNumber = 1, fallenNumber = 1;
+    for (int tries = 0; tries < 200 && (stumpNumber <= 4 || fallenNumber <= 2); ++tries) {
+        const float angle = random.range(0.0f, 6.2831853f);
+        const float distance = random.range(14.0f, 19.0f);
+        const vec3 at(layout::kClearingCentre.x + std::cos(angle) * distance, 0.0f, layout::kClearingCentre.y + std::sin(angle) * distance);
+        if (terrain.poolReach(at.x, at.z) < 1.6f) continue;
+        if (stumpNumber <= 4) {
+            if (cameras.clearance.blocks(terrain.at(at.x, at.z), 1.0f, 1.0f)) continue;
+            LogMeshes piece = stump(terrain, at, random.range(0.22f, 0.34f), random.range(0.35f, 0.6f), 0x3500 + stumpNumber);
+            scene.nodes.push_back({numbered("stump", stumpNumber), "spruceBark", std::move(piece.sides), glm::mat4(1.0f)});
+            scene.nodes.push_back({numbered("stumpTop", stumpNumber), "sawnWood", std::move(piece.ends), glm::mat4(1.0f)});
+            ++stumpNumber;
+        } else {
+            // Lying roughly along the edge of the clearing.
+            const vec3 along = glm::normalize(vec3(-std::sin(angle), 0.0f, std::cos(angle)) + vec3(random.range(-0.3f, 0.3f), 0.0f, 0.0f));
+            const float length = random.range(4.5f, 6.5f);
+            if (cameras.clearance.blocks(terrain.at(at.x, at.z), 1.0f, length * 0.5f + 0.5f)) continue;
+            LogMeshes piece = lyingLog(terrain, at, along, length, random.range(0.2f, 0.28f), 0x3600 + fallenNumber);
+            scene.nodes.push_back({numbered("fallenTrunk", fallenNumber), "spruceBark", std::move(piece.sides), glm::mat4(1.0f)});
+            scene.nodes.push_back({numbered("fallenTrunkEnds", fallenNumber), "sawnWood", std::move(piece.ends), glm::mat4(1.0f)});
+            ++fallenNumber;
+        }
+    }
+
     // The forest: trunks among the opaque objects, crowns drawn with blending
     // in list order, so the crowns go farthest first.
     std::vector<Spruce> trees = plantForest(terrain, cameras.clearance, 0x3400);
@@ -209,6 +238,29 @@ SceneModel buildClearingScene() {
         scene.nodes.push_back({numbered("spruceTrunk", static_cast<int>(i + 1)), "spruceBark", spruceTrunk(trees[i]), glm::mat4(1.0f)});
     for (std::size_t i = 0; i < trees.size(); ++i)
         scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles", spruceCrown(trees[i]), glm::mat4(1.0f)});
+
+    // Grass in clumps over the clearing, grouped by patch; drawn after the
+    // crowns, being nearer the middle of the clearing.
+    constexpr int patches = 12;
+    std::vector<Mesh> grass(patches);
+    for (int placed = 0, tries = 0; placed < 220 && tries < 3000; ++tries) {
+        const float angle = random.range(0.0f, 6.2831853f);
+        const float distance = 20.0f * std::sqrt(static_cast<float>(random.uniform()));
+        const vec3 at(layout::kClearingCentre.x + std::cos(angle) * distance, 0.0f, layout::kClearingCentre.y + std::sin(angle) * distance);
+        if (terrain.poolReach(at.x, at.z) < 1.12f) continue;
+        const float fromFire = glm::length(vec2(at.x - pitGround.x, at.z - pitGround.z));
+        if (fromFire < 1.3f || glm::length(vec2(at.x - tentAt.x, at.z - tentAt.z)) < 1.6f) continue;
+        bool underCamera = false;
+        for (const SceneCamera& camera : scene.cameras)
+            underCamera = underCamera || glm::length(vec2(at.x - camera.position.x, at.z - camera.position.z)) < 2.5f;
+        if (underCamera) continue;
+        const int patch = static_cast<int>((angle / 6.2831853f) * patches) % patches;
+        grass[patch].append(grassTuft(terrain, random, at), glm::mat4(1.0f));
+        ++placed;
+    }
+    for (int p = 0; p < patches; ++p)
+        if (!grass[p].positions.empty())
+            scene.nodes.push_back({numbered("transparentGrass", p + 1), "wildGrass", std::move(grass[p]), glm::mat4(1.0f)});
     return scene;
 }
 

@@ -31,7 +31,7 @@ void place(Image& sheet, const Image& picture, int left, int bottom, int width, 
             // Box-filter the texels this pixel covers, so fine detail is not aliased.
             const int x0 = static_cast<int>(sx - 0.5f * picture.width() / width);
             const int y0 = static_cast<int>(sy - 0.5f * picture.height() / height);
-            const int span = std::max(1, picture.width() / width);
+            const int span = std::max(1, (picture.width() + width - 1) / width);
             vec4 sum(0.0f);
             for (int j = 0; j < span; ++j)
                 for (int i = 0; i < span; ++i)
@@ -97,12 +97,14 @@ void writeContactSheet(const RuntimeTree& tree, const std::filesystem::path& fil
     Image sheet(width, height, vec4(0.05f, 0.05f, 0.06f, 1.0f));
     int top = height;
 
-    // Scene textures over their normal maps.
+    // Scene textures over their normal maps, in one row however many there are.
+    const int count = static_cast<int>(sceneTextureCatalogue().size());
+    const int thumb = std::min(tile, width / count);
     top -= tile;
     int column = 0;
     for (const SceneTexture* texture : sceneTextureCatalogue()) {
-        place(sheet, readImage(tree.sceneTextures() / texture->colourFile()), column * tile, top, tile, tile, kBackdrop);
-        place(sheet, readImage(tree.sceneTextures() / texture->normalFile()), column * tile, top - tile, tile, tile, kBackdrop);
+        place(sheet, readImage(tree.sceneTextures() / texture->colourFile()), column * thumb, top, thumb, thumb, kBackdrop);
+        place(sheet, readImage(tree.sceneTextures() / texture->normalFile()), column * thumb, top - tile, thumb, thumb, kBackdrop);
         ++column;
     }
     top -= tile;

@@ -145,6 +145,44 @@ LogMeshes woodpile(const Terrain& terrain, vec3 centre, vec3 axis, std::uint32_t
     return pile;
 }
 
+LogMeshes stump(const Terrain& terrain, vec3 at, float radius, float height, std::uint32_t seed) {
+    const float ground = terrain.height(at.x, at.z);
+    TubeSpec spec;
+    spec.sides = 12;
+    // Roots flare out where the stump meets the ground.
+    const float heights[] = {-0.3f, 0.0f, 0.08f, 0.25f, height};
+    const float flares[] = {1.5f, 1.45f, 1.2f, 1.04f, 1.0f};
+    for (int k = 0; k < 5; ++k) {
+        spec.path.push_back(vec3(at.x, ground + heights[k], at.z));
+        spec.radii.push_back(radius * flares[k]);
+    }
+    spec.uTurns = std::max(1.0f, std::round(kTwoPi * radius / 1.1f));
+    spec.vPerUnit = 1.0f / 1.1f;
+    spec.relief = [seed](int ring, int side) { return 1.0f + 0.12f * (noise::lattice(ring / 3, side, 4, seed) - 0.5f); };
+    const Tube body = tube(spec);
+    return {body.mesh, cap(body.lastRing, vec3(0, 1, 0))};
+}
+
+Mesh grassTuft(const Terrain& terrain, Random& random, vec3 at) {
+    Mesh tuft;
+    const vec3 root = terrain.at(at.x, at.z) - vec3(0.0f, 0.03f, 0.0f);
+    const float height = random.range(0.3f, 0.55f), width = height * random.range(1.1f, 1.5f);
+    const float turn = random.range(0.0f, kTwoPi);
+    for (int k = 0; k < 3; ++k) {
+        const float angle = turn + kTwoPi * k / 6.0f;
+        const vec3 side(std::cos(angle), 0.0f, std::sin(angle));
+        const vec3 lean = vec3(random.range(-0.1f, 0.1f), 1.0f, random.range(-0.1f, 0.1f));
+        // Lit as part of the ground it grows from, not as a flat sheet.
+        const vec3 normal = glm::normalize(terrain.normal(at.x, at.z) + vec3(0.0f, 0.5f, 0.0f));
+        const std::uint32_t a = tuft.addVertex(root - side * (width * 0.5f), normal, {0.0f, 0.0f});
+        const std::uint32_t b = tuft.addVertex(root + side * (width * 0.5f), normal, {1.0f, 0.0f});
+        const std::uint32_t c = tuft.addVertex(root + side * (width * 0.5f) + lean * height, normal, {1.0f, 1.0f});
+        const std::uint32_t d = tuft.addVertex(root - side * (width * 0.5f) + lean * height, normal, {0.0f, 1.0f});
+        tuft.addQuad(a, b, c, d);
+    }
+    return tuft;
+}
+
 Mesh tent(const Terrain& terrain, vec3 centre, vec3 facing) {
     const vec3 forward = glm::normalize(vec3(facing.x, 0.0f, facing.z));
     const vec3 side = glm::normalize(glm::cross(vec3(0, 1, 0), forward));

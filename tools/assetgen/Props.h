@@ -30,6 +30,12 @@ LogMeshes lyingLog(const Terrain& terrain, glm::vec3 centre, glm::vec3 axis, flo
 // A stack of split firewood.
 LogMeshes woodpile(const Terrain& terrain, glm::vec3 centre, glm::vec3 axis, std::uint32_t seed);
 
+// A tree stump: bark sides, a sawn top.
+LogMeshes stump(const Terrain& terrain, glm::vec3 at, float radius, float height, std::uint32_t seed);
+
+// A tuft of grass: three upright cards crossing at its root.
+Mesh grassTuft(const Terrain& terrain, Random& random, glm::vec3 at);
+
 // An A-frame tent whose door faces `facing`.
 Mesh tent(const Terrain& terrain, glm::vec3 centre, glm::vec3 facing);
 

@@ -13,13 +13,16 @@ const SceneTexture endGrain{"log_end", false, paintEndGrain, 1024, 0x1004, 0.35f
 const SceneTexture charredWood{"charred_log", false, paintCharredWood, 1024, 0x1005, 0.35f};
 const SceneTexture needles{"spruce_needles", true, paintNeedleSpray, 1024, 0x1006, 0.35f};
 const SceneTexture canvas{"tent_canvas", false, paintCanvas, 1024, 0x1007, 0.6f};
+const SceneTexture weatheredWood{"weathered_log", false, paintWeatheredWood, 1024, 0x1008, 0.35f};
+const SceneTexture grassTuft{"grass_tuft", true, paintGrassTuft, 512, 0x1009, 0.3f};
 } // namespace textures
 
 const std::vector<const SceneTexture*>& sceneTextureCatalogue() {
     static const std::vector<const SceneTexture*> all = {&textures::forestFloor, &textures::rock,
                                                          &textures::pineBark, &textures::endGrain,
                                                          &textures::charredWood, &textures::needles,
-                                                         &textures::canvas};
+                                                         &textures::canvas, &textures::weatheredWood,
+                                                         &textures::grassTuft};
     return all;
 }
 

@@ -33,6 +33,8 @@ extern const SceneTexture endGrain;
 extern const SceneTexture charredWood;
 extern const SceneTexture needles;
 extern const SceneTexture canvas;
+extern const SceneTexture weatheredWood;
+extern const SceneTexture grassTuft;
 } // namespace textures
 
 const std::vector<const SceneTexture*>& sceneTextureCatalogue();

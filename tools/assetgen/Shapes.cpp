@@ -91,10 +91,18 @@ Mesh boulder(Random& random, glm::vec3 radii, int rings, int segments) {
         const float polar = 3.14159265f * static_cast<float>(ring) / rings;
         const float azimuth = kTwoPi * static_cast<float>(segment % segments) / segments;
         const glm::vec3 d(std::sin(polar) * std::cos(azimuth), std::cos(polar), std::sin(polar) * std::sin(azimuth));
-        const float lumps = 0.22f * noise::fractal(d * 1.3f + offset, {}, 3, seed) +
-                            0.06f * noise::fractal(d * 4.0f + offset, {}, 2, seed + 1);
+        const float lumps = 0.30f * noise::fractal(d * 1.1f + offset, {}, 3, seed) +
+                            0.08f * noise::fractal(d * 3.5f + offset, {}, 3, seed + 1);
+        // Weathered blocks: a few flattened faces where the stone split.
+        glm::vec3 shaped = d;
+        for (int k = 0; k < 3; ++k) {
+            const glm::vec3 cut = glm::normalize(glm::vec3(noise::lattice(k, 0, 1, seed) - 0.5f, noise::lattice(k, 1, 1, seed) - 0.2f,
+                                                           noise::lattice(k, 2, 1, seed) - 0.5f));
+            const float beyond = glm::dot(shaped, cut) - 0.72f;
+            if (beyond > 0.0f) shaped -= cut * (beyond * 0.8f);
+        }
         // Flatter underneath, where it rests in the ground.
-        const glm::vec3 shaped(d.x, d.y < 0.0f ? d.y * 0.6f : d.y, d.z);
+        if (shaped.y < 0.0f) shaped.y *= 0.6f;
         return shaped * radii * (1.0f + lumps);
     };
     const float circumference = kTwoPi * (radii.x + radii.z) * 0.5f;

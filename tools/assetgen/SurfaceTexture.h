@@ -22,5 +22,7 @@ SurfaceTexture paintEndGrain(int size, std::uint32_t seed);
 SurfaceTexture paintCharredWood(int size, std::uint32_t seed);
 SurfaceTexture paintNeedleSpray(int size, std::uint32_t seed);
 SurfaceTexture paintCanvas(int size, std::uint32_t seed);
+SurfaceTexture paintWeatheredWood(int size, std::uint32_t seed);
+SurfaceTexture paintGrassTuft(int size, std::uint32_t seed);
 
 } // namespace assetgen

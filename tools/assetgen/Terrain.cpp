@@ -36,9 +36,12 @@ float Terrain::height(float x, float z) const {
     const float fromCentre = glm::length(p - layout::kClearingCentre);
 
     // Floor and rim.
-    const float valley = std::exp(-(x / 13.0f) * (x / 13.0f)) * smoothstep(36.0f, 60.0f, z);
-    float rim = 11.0f * std::pow(smoothstep(18.0f, 66.0f, fromCentre), 1.2f) * (1.0f - 0.8f * valley);
-    rim -= 2.4f * valley;
+    // To the south the ground falls away into a gully, well below the low
+    // blue light that hangs there, so it lights the clearing broadly instead
+    // of making a bright spot on the ground beneath it.
+    const float valley = std::exp(-(x / 16.0f) * (x / 16.0f)) * smoothstep(36.0f, 60.0f, z);
+    float rim = 11.0f * std::pow(smoothstep(18.0f, 66.0f, fromCentre), 1.2f) * (1.0f - 0.9f * valley);
+    rim -= 12.0f * valley * smoothstep(44.0f, 72.0f, z);
     const float hills = 1.8f * noise::fractal(p / 38.0f, {}, 4, kSeed) * smoothstep(14.0f, 40.0f, fromCentre) +
                         0.22f * noise::fractal(p / 7.0f, {}, 3, kSeed + 1);
     const float floor = layout::kClearingFloor + rim + hills;
