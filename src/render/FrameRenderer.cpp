@@ -144,6 +144,8 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     // picture as the only draw buffer.
     const GLenum picture = GL_COLOR_ATTACHMENT0;
     glDrawBuffers(1, &picture);
+    // Nothing after this point tests against the scene's depth.
+    invalidateDepth();
 
     // Composition of the picture onto the window.
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);

@@ -12,4 +12,6 @@ full=$(xdotool search --name '^Thalvek, FPS' getwindowname | head -c 400)
 hold_key Escape 1
 wait_exit 30
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after Escape"
+# Loading the generated scene prints nothing else.
+[ "$(wc -l <"$WORK/out.txt")" -eq 1 ] || fail "unexpected output on standard output"
 echo "PASS"

@@ -6,6 +6,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "render/FrameRenderer.h"
+#include "support/ChildProcess.h"
 #include "support/DemoHarness.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +118,21 @@ TEST_F(FirstPicture, WithCullingOffTheWaterCountsAsVisible) {
     EXPECT_TRUE(frameRenderer->isWaterVisible());
     EXPECT_FALSE(frameRenderer->lastFrustum().enabled);
     EXPECT_FALSE(culledVisible) << "looking away, culling should hide the pool";
+}
+
+TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {
+    // A 3.3 driver without ARB_invalidate_subdata leaves GLEW with no
+    // glInvalidateFramebuffer; calling through the null pointer would crash.
+    const auto result = runInChild([] {
+        DemoHarness demo(64, 36, [] {
+            __GLEW_VERSION_4_3 = GL_FALSE;
+            __GLEW_ARB_invalidate_subdata = GL_FALSE;
+            glInvalidateFramebuffer = nullptr;
+        });
+        if (!demo.ok())
+            _exit(3);
+        demo.advance(2, 1.0 / 30.0);
+    });
+    ASSERT_TRUE(result.exited) << "crashed: " << result.err;
+    EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
 }

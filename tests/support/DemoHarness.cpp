@@ -36,9 +36,12 @@ ScratchRuntimeTree::~ScratchRuntimeTree() {
     std::filesystem::remove_all(root_);
 }
 
-DemoHarness::DemoHarness(int width, int height) : context_(width, height) {
+DemoHarness::DemoHarness(int width, int height, const std::function<void()>& beforeAssembly)
+    : context_(width, height) {
     if (!context_.ok())
         return;
+    if (beforeAssembly)
+        beforeAssembly();
     clearKeyTables();
     orbitAngle = 0.0f;
     assembleScene();

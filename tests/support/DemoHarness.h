@@ -10,6 +10,7 @@
 #include "support/Image.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -47,7 +48,9 @@ private:
 
 class DemoHarness {
 public:
-    DemoHarness(int width, int height);
+    // `beforeAssembly` runs once the context is current, before the scene
+    // is built: a test can change what the driver seems to offer there.
+    DemoHarness(int width, int height, const std::function<void()>& beforeAssembly = {});
     // Releases the scene as the program does, then what the program leaves
     // to process exit (frame renderer, cameras, shadow debug program).
     ~DemoHarness();

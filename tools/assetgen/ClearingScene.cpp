@@ -33,9 +33,9 @@ std::string numbered(const std::string& stem, int n) {
     return stem + (digits.size() < 2 ? "_0" : "_") + digits;
 }
 
-MaterialSpec material(std::string name, const SceneTexture* texture, vec3 diffuse, vec3 ambient, float specular,
+SceneMaterial material(std::string name, const SceneTexture* texture, vec3 diffuse, vec3 ambient, float specular,
                       float shininess, vec3 emissive = vec3(0.0f)) {
-    MaterialSpec m;
+    SceneMaterial m;
     m.name = std::move(name);
     if (texture) {
         m.diffuseFile = texture->colourFile();
@@ -49,7 +49,7 @@ MaterialSpec material(std::string name, const SceneTexture* texture, vec3 diffus
     return m;
 }
 
-std::vector<MaterialSpec> clearingMaterials() {
+std::vector<SceneMaterial> clearingMaterials() {
     using namespace textures;
     const vec3 nightAmbient(0.30f, 0.32f, 0.38f);
     return {

@@ -25,25 +25,25 @@ aiMatrix4x4 toMatrix(const glm::mat4& m) {
                        m[0][2], m[1][2], m[2][2], m[3][2], m[0][3], m[1][3], m[2][3], m[3][3]);
 }
 
-aiMaterial* toMaterial(const MaterialSpec& spec) {
+aiMaterial* toMaterial(const SceneMaterial& definition) {
     auto* material = new aiMaterial();
-    const aiString name(spec.name);
+    const aiString name(definition.name);
     material->AddProperty(&name, AI_MATKEY_NAME);
-    const aiColor4D diffuse = toColour(spec.diffuse), ambient = toColour(spec.ambient);
-    const aiColor4D specular = toColour(spec.specular), emissive = toColour(spec.emissive);
+    const aiColor4D diffuse = toColour(definition.diffuse), ambient = toColour(definition.ambient);
+    const aiColor4D specular = toColour(definition.specular), emissive = toColour(definition.emissive);
     material->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
     material->AddProperty(&ambient, 1, AI_MATKEY_COLOR_AMBIENT);
     material->AddProperty(&specular, 1, AI_MATKEY_COLOR_SPECULAR);
     material->AddProperty(&emissive, 1, AI_MATKEY_COLOR_EMISSIVE);
-    material->AddProperty(&spec.shininess, 1, AI_MATKEY_SHININESS);
-    if (!spec.diffuseFile.empty()) {
-        const aiString path(materialPath(spec.diffuseFile));
+    material->AddProperty(&definition.shininess, 1, AI_MATKEY_SHININESS);
+    if (!definition.diffuseFile.empty()) {
+        const aiString path(materialPath(definition.diffuseFile));
         material->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
     }
-    if (!spec.normalFile.empty()) {
+    if (!definition.normalFile.empty()) {
         // The exporter writes this slot as the effect's <bump>, which the
         // importer reads back as a normal map.
-        const aiString path(materialPath(spec.normalFile));
+        const aiString path(materialPath(definition.normalFile));
         material->AddProperty(&path, AI_MATKEY_TEXTURE_NORMALS(0));
     }
     return material;
@@ -113,9 +113,9 @@ std::unique_ptr<aiScene> toScene(const SceneModel& model) {
     unsigned child = 0;
     // Cameras first, in tour order; the importer lists them in file order.
     for (unsigned i = 0; i < scene->mNumCameras; ++i) {
-        const SceneCamera& spec = model.cameras[i];
+        const SceneCamera& definition = model.cameras[i];
         auto* camera = new aiCamera();
-        camera->mName = aiString(spec.name);
+        camera->mName = aiString(definition.name);
         camera->mPosition = aiVector3D(0.0f, 0.0f, 0.0f);
         camera->mLookAt = aiVector3D(0.0f, 0.0f, -1.0f);
         camera->mUp = aiVector3D(0.0f, 1.0f, 0.0f);
@@ -124,16 +124,16 @@ std::unique_ptr<aiScene> toScene(const SceneModel& model) {
         camera->mClipPlaneFar = 1000.0f;
         camera->mAspect = 16.0f / 9.0f;
         scene->mCameras[i] = camera;
-        auto* node = new aiNode(spec.name);
-        node->mTransformation = toMatrix(cameraMatrix(spec));
+        auto* node = new aiNode(definition.name);
+        node->mTransformation = toMatrix(cameraMatrix(definition));
         node->mParent = root;
         root->mChildren[child++] = node;
     }
     for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
-        const SceneNode& spec = model.nodes[i];
-        scene->mMeshes[i] = toMesh(spec, materialIndex(spec.material));
-        auto* node = new aiNode(spec.name);
-        node->mTransformation = toMatrix(spec.transform);
+        const SceneNode& definition = model.nodes[i];
+        scene->mMeshes[i] = toMesh(definition, materialIndex(definition.material));
+        auto* node = new aiNode(definition.name);
+        node->mTransformation = toMatrix(definition.transform);
         node->mNumMeshes = 1;
         node->mMeshes = new unsigned[1]{i};
         node->mParent = root;

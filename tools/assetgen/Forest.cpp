@@ -82,8 +82,8 @@ std::vector<Spruce> plantForest(const Terrain& terrain, const Clearance& clearan
 }
 
 Mesh spruceTrunk(const Spruce& tree) {
-    TubeSpec spec;
-    spec.sides = 7;
+    TubeShape shape;
+    shape.sides = 7;
     const std::uint32_t seed = tree.seed;
     // From below the ground (so slopes never show a gap) to the leader.
     const float bottom = -0.5f;
@@ -92,15 +92,15 @@ Mesh spruceTrunk(const Spruce& tree) {
         const float t = static_cast<float>(k) / rings;
         const float y = bottom + (tree.height - bottom) * t;
         const float lean = 0.05f * y * noise::gradient(vec2(static_cast<float>(seed % 1000), y * 0.2f), {}, seed);
-        spec.path.push_back(tree.base + vec3(lean, y, lean * 0.5f));
+        shape.path.push_back(tree.base + vec3(lean, y, lean * 0.5f));
         // Flared at the root, tapering to a point.
         const float flare = 1.0f + 0.45f * std::exp(-(y - bottom) * 2.2f);
-        spec.radii.push_back(tree.trunkRadius * flare * std::max(1.0f - t * 0.97f, 0.02f));
+        shape.radii.push_back(tree.trunkRadius * flare * std::max(1.0f - t * 0.97f, 0.02f));
     }
-    spec.uTurns = std::max(1.0f, std::round(6.2831853f * tree.trunkRadius / 1.1f));
-    spec.vPerUnit = 1.0f / 1.1f;
-    spec.relief = [seed](int ring, int side) { return 1.0f + 0.06f * noise::lattice(ring, side, 3, seed); };
-    return tube(spec).mesh;
+    shape.uTurns = std::max(1.0f, std::round(6.2831853f * tree.trunkRadius / 1.1f));
+    shape.vPerUnit = 1.0f / 1.1f;
+    shape.relief = [seed](int ring, int side) { return 1.0f + 0.06f * noise::lattice(ring, side, 3, seed); };
+    return tube(shape).mesh;
 }
 
 Mesh spruceCrown(const Spruce& tree) {

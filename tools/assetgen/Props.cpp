@@ -20,18 +20,18 @@ constexpr float kTwoPi = 6.2831853f;
 
 // A straight log from a to b; its sides and both end caps.
 LogMeshes roundLog(vec3 a, vec3 b, float radius, int sides, std::uint32_t seed, float vPerUnit = 1.0f) {
-    TubeSpec spec;
-    spec.sides = sides;
+    TubeShape shape;
+    shape.sides = sides;
     const int rings = 4;
     for (int k = 0; k <= rings; ++k) {
         const float t = static_cast<float>(k) / rings;
-        spec.path.push_back(a + (b - a) * t);
-        spec.radii.push_back(radius * (1.0f - 0.08f * t));
+        shape.path.push_back(a + (b - a) * t);
+        shape.radii.push_back(radius * (1.0f - 0.08f * t));
     }
-    spec.uTurns = 1.0f;
-    spec.vPerUnit = vPerUnit;
-    spec.relief = [seed](int ring, int side) { return 1.0f + 0.07f * (noise::lattice(ring, side, 1, seed) - 0.5f); };
-    const Tube body = tube(spec);
+    shape.uTurns = 1.0f;
+    shape.vPerUnit = vPerUnit;
+    shape.relief = [seed](int ring, int side) { return 1.0f + 0.07f * (noise::lattice(ring, side, 1, seed) - 0.5f); };
+    const Tube body = tube(shape);
     LogMeshes out{body.mesh, Mesh{}};
     const vec3 axis = glm::normalize(b - a);
     out.ends.append(cap(body.firstRing, -axis), glm::mat4(1.0f));
@@ -147,19 +147,19 @@ LogMeshes woodpile(const Terrain& terrain, vec3 centre, vec3 axis, std::uint32_t
 
 LogMeshes stump(const Terrain& terrain, vec3 at, float radius, float height, std::uint32_t seed) {
     const float ground = terrain.height(at.x, at.z);
-    TubeSpec spec;
-    spec.sides = 12;
+    TubeShape shape;
+    shape.sides = 12;
     // Roots flare out where the stump meets the ground.
     const float heights[] = {-0.3f, 0.0f, 0.08f, 0.25f, height};
     const float flares[] = {1.5f, 1.45f, 1.2f, 1.04f, 1.0f};
     for (int k = 0; k < 5; ++k) {
-        spec.path.push_back(vec3(at.x, ground + heights[k], at.z));
-        spec.radii.push_back(radius * flares[k]);
+        shape.path.push_back(vec3(at.x, ground + heights[k], at.z));
+        shape.radii.push_back(radius * flares[k]);
     }
-    spec.uTurns = std::max(1.0f, std::round(kTwoPi * radius / 1.1f));
-    spec.vPerUnit = 1.0f / 1.1f;
-    spec.relief = [seed](int ring, int side) { return 1.0f + 0.12f * (noise::lattice(ring / 3, side, 4, seed) - 0.5f); };
-    const Tube body = tube(spec);
+    shape.uTurns = std::max(1.0f, std::round(kTwoPi * radius / 1.1f));
+    shape.vPerUnit = 1.0f / 1.1f;
+    shape.relief = [seed](int ring, int side) { return 1.0f + 0.12f * (noise::lattice(ring / 3, side, 4, seed) - 0.5f); };
+    const Tube body = tube(shape);
     return {body.mesh, cap(body.lastRing, vec3(0, 1, 0))};
 }
 

@@ -2,8 +2,8 @@
 
 namespace assetgen {
 
-const MaterialSpec* SceneModel::material(const std::string& name) const {
-    for (const MaterialSpec& m : materials)
+const SceneMaterial* SceneModel::material(const std::string& name) const {
+    for (const SceneMaterial& m : materials)
         if (m.name == name) return &m;
     return nullptr;
 }

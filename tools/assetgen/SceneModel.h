@@ -14,7 +14,7 @@
 
 namespace assetgen {
 
-struct MaterialSpec {
+struct SceneMaterial {
     std::string name;
     std::string diffuseFile; // file name under the scene texture folder; empty for none
     std::string normalFile;
@@ -43,11 +43,11 @@ struct SceneCamera {
 };
 
 struct SceneModel {
-    std::vector<MaterialSpec> materials;
+    std::vector<SceneMaterial> materials;
     std::vector<SceneCamera> cameras;
     std::vector<SceneNode> nodes;
 
-    const MaterialSpec* material(const std::string& name) const;
+    const SceneMaterial* material(const std::string& name) const;
     std::size_t triangleCount() const;
 };
 

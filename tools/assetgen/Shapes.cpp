@@ -19,13 +19,13 @@ glm::vec3 anyPerpendicular(glm::vec3 v) {
 
 } // namespace
 
-Tube tube(const TubeSpec& spec) {
+Tube tube(const TubeShape& shape) {
     Tube out;
-    const int rings = static_cast<int>(spec.path.size());
+    const int rings = static_cast<int>(shape.path.size());
     std::vector<glm::vec3> tangents(rings);
     for (int i = 0; i < rings; ++i) {
-        const glm::vec3 ahead = spec.path[std::min(i + 1, rings - 1)];
-        const glm::vec3 behind = spec.path[std::max(i - 1, 0)];
+        const glm::vec3 ahead = shape.path[std::min(i + 1, rings - 1)];
+        const glm::vec3 behind = shape.path[std::max(i - 1, 0)];
         tangents[i] = glm::normalize(ahead - behind);
     }
     // Parallel transport keeps the rings from twisting along a bent path.
@@ -34,24 +34,24 @@ Tube tube(const TubeSpec& spec) {
     for (int i = 0; i < rings; ++i) {
         normal = glm::normalize(normal - tangents[i] * glm::dot(normal, tangents[i]));
         const glm::vec3 binormal = glm::cross(tangents[i], normal);
-        if (i > 0) travelled += glm::length(spec.path[i] - spec.path[i - 1]);
-        for (int j = 0; j <= spec.sides; ++j) {
-            const int side = j % spec.sides;
-            const float angle = kTwoPi * static_cast<float>(side) / spec.sides;
+        if (i > 0) travelled += glm::length(shape.path[i] - shape.path[i - 1]);
+        for (int j = 0; j <= shape.sides; ++j) {
+            const int side = j % shape.sides;
+            const float angle = kTwoPi * static_cast<float>(side) / shape.sides;
             const glm::vec3 radial = normal * std::cos(angle) + binormal * std::sin(angle);
-            const float radius = spec.radii[i] * (spec.relief ? spec.relief(i, side) : 1.0f);
-            const glm::vec3 position = spec.path[i] + radial * radius;
+            const float radius = shape.radii[i] * (shape.relief ? shape.relief(i, side) : 1.0f);
+            const glm::vec3 position = shape.path[i] + radial * radius;
             out.mesh.addVertex(position, radial,
-                               {spec.uTurns * static_cast<float>(j) / spec.sides, travelled * spec.vPerUnit});
-            if (j < spec.sides) {
+                               {shape.uTurns * static_cast<float>(j) / shape.sides, travelled * shape.vPerUnit});
+            if (j < shape.sides) {
                 if (i == 0) out.firstRing.push_back(position);
                 if (i == rings - 1) out.lastRing.push_back(position);
             }
         }
     }
-    const std::uint32_t stride = static_cast<std::uint32_t>(spec.sides + 1);
+    const std::uint32_t stride = static_cast<std::uint32_t>(shape.sides + 1);
     for (int i = 0; i + 1 < rings; ++i) {
-        for (int j = 0; j < spec.sides; ++j) {
+        for (int j = 0; j < shape.sides; ++j) {
             const std::uint32_t a = i * stride + j;
             out.mesh.addQuad(a, a + 1, a + 1 + stride, a + stride);
         }

@@ -10,7 +10,7 @@
 
 namespace assetgen {
 
-struct TubeSpec {
+struct TubeShape {
     std::vector<glm::vec3> path; // ring centres
     std::vector<float> radii;    // one per ring
     int sides = 8;
@@ -26,7 +26,7 @@ struct Tube {
     std::vector<glm::vec3> firstRing, lastRing;
 };
 
-Tube tube(const TubeSpec& spec);
+Tube tube(const TubeShape& shape);
 
 // A flat cap over a closed ring of points, facing `outward`, with the ring's
 // centre at texture (0.5, 0.5) and the rim at radius 0.5.
