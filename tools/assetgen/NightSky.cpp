@@ -202,7 +202,10 @@ Image NightSky::paintFace(int face, int size) const {
                 const vec3 forest = mix(vec3(0.016f, 0.022f, 0.026f), vec3(0.008f, 0.010f, 0.012f), depth);
                 colour = mix(colour, forest, cover);
             }
-            image.at(x, y) = glm::vec4(colour, 1.0f - cover);
+            // Stars shine only where neither the forest nor the moon's disc is,
+            // and the moon's glare drowns them close by.
+            const float moonDisc = smoothstep(kMoonRadius * 1.6f, kMoonRadius * 0.95f, std::acos(std::clamp(glm::dot(d, moon), -1.0f, 1.0f)));
+            image.at(x, y) = glm::vec4(colour, (1.0f - cover) * (1.0f - moonDisc));
         }
     }
     addStars(image, face);
