@@ -7,7 +7,9 @@ as_root() {
 }
 
 # start_xvfb WIDTHxHEIGHTxDEPTH: starts Xvfb on a display number the server
-# picks itself (no race with other servers), exports DISPLAY and XVFB_PID.
+# picks itself (no race with other servers), exports DISPLAY and keeps the
+# server's pid in XVFB_PID. The pid is not exported: a child script that
+# cleans up its own server must never stop its parent's.
 start_xvfb() {
   local screen=${1:-1280x720x24} fifo
   fifo=$(mktemp -u)
@@ -21,7 +23,7 @@ start_xvfb() {
     echo "Xvfb did not start" >&2
     return 1
   fi
-  export DISPLAY=":$number" XVFB_PID
+  export DISPLAY=":$number"
 }
 
 stop_xvfb() {

@@ -8,6 +8,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "app/KeyTable.h"
+#include "support/DemoHarness.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -15,16 +16,9 @@
 #include <memory>
 #include <set>
 
-namespace {
+using testing_support::ScriptedInput;
 
-class HeldKeys final : public CameraInput {
-public:
-    std::set<int> down;
-    bool isKeyDown(int key) const override { return down.count(key) != 0; }
-    glm::dvec2 cursorPosition() const override { return {0.0, 0.0}; }
-    glm::ivec2 windowSize() const override { return {2, 2}; }
-    void setCursorPosition(double, double) override {}
-};
+namespace {
 
 class Switches : public ::testing::Test {
 protected:
@@ -36,7 +30,7 @@ protected:
         for (int i = 1; i <= 4; ++i)
             set_->add(std::make_unique<Camera>(45.0f, 16.0f, 9.0f, glm::vec3(0, 0, -1), glm::vec3(float(i), 0, 0),
                                                glm::vec3(0, 1, 0), nullptr));
-        auto keys = std::make_unique<HeldKeys>();
+        auto keys = std::make_unique<ScriptedInput>();
         held_ = keys.get();
         controller_ = std::make_unique<InputController>(nullptr, set_.get(), nullptr, std::move(keys));
     }
@@ -53,7 +47,7 @@ protected:
     }
 
     std::unique_ptr<CameraSet> set_;
-    HeldKeys* held_ = nullptr;
+    ScriptedInput* held_ = nullptr;
     std::unique_ptr<InputController> controller_;
 };
 
@@ -151,7 +145,7 @@ TEST_F(Switches, WithNoExtraCamerasTheIndexStaysAtZero) {
     auto only = std::make_unique<Camera>(45.0f, 1.0f, 1.0f, glm::vec3(0, 0, -1), glm::vec3(0), glm::vec3(0, 1, 0),
                                          nullptr);
     CameraSet single(std::move(only), nullptr);
-    InputController controller(nullptr, &single, nullptr, std::make_unique<HeldKeys>());
+    InputController controller(nullptr, &single, nullptr, std::make_unique<ScriptedInput>());
     press(GLFW_KEY_PAGE_UP);
     controller.handleKeys();
     EXPECT_EQ(single.index, 0);

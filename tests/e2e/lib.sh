@@ -4,6 +4,7 @@ set -euo pipefail
 source "$THALVEK_SOURCE_DIR/scripts/lib/common.sh"
 
 RUNTIME=$(cd "$1" && pwd)
+XVFB_PID= # only a server this script starts is this script's to stop
 WORK=$(mktemp -d)
 PROGRAM_PID=
 

@@ -8,6 +8,7 @@
 #include "render/UniformBlocks.h"
 #include "support/GLTestContext.h"
 #include "support/Image.h"
+#include "support/OffscreenTarget.h"
 #include "support/ShaderSource.h"
 
 #include <FreeImage.h>
@@ -141,17 +142,8 @@ TEST_F(Sky, TheUpImageIsOverheadAndTheHorizonLevel) {
 TEST_F(Sky, StaysBehindAllGeometryUnderLessWithDepthWrites) {
     Skybox sky(writeFaces());
     // A target with a depth buffer, as every scene pass has.
-    auto framebuffer = rtr::gl::FramebufferName::generate();
-    auto colour = rtr::gl::RenderbufferName::generate();
-    auto depth = rtr::gl::RenderbufferName::generate();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.get());
-    glBindRenderbuffer(GL_RENDERBUFFER, colour.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kSize, kSize);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour.get());
-    glBindRenderbuffer(GL_RENDERBUFFER, depth.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kSize, kSize);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth.get());
-    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    OffscreenTarget target(kSize, kSize);
+    ASSERT_TRUE(target.complete());
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
