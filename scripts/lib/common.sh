@@ -24,6 +24,13 @@ start_xvfb() {
     return 1
   fi
   export DISPLAY=":$number"
+  # Wait until the server answers; a client that comes too early fails.
+  for _ in $(seq 1 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb on $DISPLAY does not answer" >&2
+  return 1
 }
 
 stop_xvfb() {

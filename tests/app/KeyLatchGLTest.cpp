@@ -7,6 +7,8 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <thread>
 
@@ -15,11 +17,15 @@ using testing_support::GLTestContext;
 namespace {
 
 // Presses and releases the key through the X server before the next poll,
-// so both events arrive in one glfwPollEvents.
+// so both events arrive in one glfwPollEvents. The events are sent to this
+// window itself: the suite's other tests share the X server and its focus.
 void tapBetweenPolls(GLFWwindow* window, const char* key) {
-    glfwFocusWindow(window);
+    const std::string title = "key latch " + std::to_string(::getpid());
+    glfwSetWindowTitle(window, title.c_str());
     glfwPollEvents();
-    const std::string command = std::string("xdotool keydown ") + key + " keyup " + key;
+    const std::string command = "id=$(xdotool search --sync --name '^" + title +
+                                "$' | head -n 1) && xdotool keydown --window $id " + key +
+                                " keyup --window $id " + key;
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     glfwPollEvents();
