@@ -9,18 +9,18 @@ namespace testing_support {
 
 namespace {
 
-aiNode* makeNode(const NodeSpec& spec) {
-    auto* node = new aiNode(spec.name);
-    node->mTransformation = aiMatrix4x4(aiVector3D(1, 1, 1), aiQuaternion(), spec.translation);
-    if (!spec.meshes.empty()) {
-        node->mNumMeshes = static_cast<unsigned>(spec.meshes.size());
-        node->mMeshes = new unsigned[spec.meshes.size()];
-        for (size_t i = 0; i < spec.meshes.size(); ++i)
-            node->mMeshes[i] = spec.meshes[i];
+aiNode* makeNode(const NodeSpec& description) {
+    auto* node = new aiNode(description.name);
+    node->mTransformation = aiMatrix4x4(aiVector3D(1, 1, 1), aiQuaternion(), description.translation);
+    if (!description.meshes.empty()) {
+        node->mNumMeshes = static_cast<unsigned>(description.meshes.size());
+        node->mMeshes = new unsigned[description.meshes.size()];
+        for (size_t i = 0; i < description.meshes.size(); ++i)
+            node->mMeshes[i] = description.meshes[i];
     }
-    if (!spec.children.empty()) {
+    if (!description.children.empty()) {
         std::vector<aiNode*> children;
-        for (const NodeSpec& child : spec.children)
+        for (const NodeSpec& child : description.children)
             children.push_back(makeNode(child));
         node->addChildren(static_cast<unsigned>(children.size()), children.data());
     }
@@ -39,8 +39,8 @@ aiFace face(std::initializer_list<unsigned> indices) {
 
 } // namespace
 
-unsigned SceneBuilder::material(const MaterialSpec& spec) {
-    materials_.push_back(spec);
+unsigned SceneBuilder::material(const MaterialSpec& description) {
+    materials_.push_back(description);
     return static_cast<unsigned>(materials_.size() - 1);
 }
 
@@ -61,26 +61,26 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
     scene->mNumMaterials = static_cast<unsigned>(materials_.size());
     scene->mMaterials = new aiMaterial*[materials_.size()];
     for (size_t i = 0; i < materials_.size(); ++i) {
-        const MaterialSpec& spec = materials_[i];
+        const MaterialSpec& description = materials_[i];
         auto* m = new aiMaterial;
-        aiString name(spec.name);
+        aiString name(description.name);
         m->AddProperty(&name, AI_MATKEY_NAME);
-        if (spec.diffuse)
-            m->AddProperty(&*spec.diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
-        if (spec.ambient)
-            m->AddProperty(&*spec.ambient, 1, AI_MATKEY_COLOR_AMBIENT);
-        if (spec.specular)
-            m->AddProperty(&*spec.specular, 1, AI_MATKEY_COLOR_SPECULAR);
-        if (spec.emissive)
-            m->AddProperty(&*spec.emissive, 1, AI_MATKEY_COLOR_EMISSIVE);
-        if (spec.shininess)
-            m->AddProperty(&*spec.shininess, 1, AI_MATKEY_SHININESS);
-        if (!spec.diffuseTexture.empty()) {
-            aiString path(spec.diffuseTexture);
+        if (description.diffuse)
+            m->AddProperty(&*description.diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+        if (description.ambient)
+            m->AddProperty(&*description.ambient, 1, AI_MATKEY_COLOR_AMBIENT);
+        if (description.specular)
+            m->AddProperty(&*description.specular, 1, AI_MATKEY_COLOR_SPECULAR);
+        if (description.emissive)
+            m->AddProperty(&*description.emissive, 1, AI_MATKEY_COLOR_EMISSIVE);
+        if (description.shininess)
+            m->AddProperty(&*description.shininess, 1, AI_MATKEY_SHININESS);
+        if (!description.diffuseTexture.empty()) {
+            aiString path(description.diffuseTexture);
             m->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
         }
-        if (!spec.normalTexture.empty()) {
-            aiString path(spec.normalTexture);
+        if (!description.normalTexture.empty()) {
+            aiString path(description.normalTexture);
             m->AddProperty(&path, AI_MATKEY_TEXTURE_NORMALS(0));
         }
         scene->mMaterials[i] = m;
@@ -89,11 +89,11 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
     scene->mNumMeshes = static_cast<unsigned>(meshes_.size());
     scene->mMeshes = new aiMesh*[meshes_.size()];
     for (size_t i = 0; i < meshes_.size(); ++i) {
-        const MeshSpec& spec = meshes_[i];
+        const MeshSpec& description = meshes_[i];
         auto* mesh = new aiMesh;
-        mesh->mMaterialIndex = spec.material;
-        const float s = spec.size;
-        if (spec.bare) {
+        mesh->mMaterialIndex = description.material;
+        const float s = description.size;
+        if (description.bare) {
             mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE;
             mesh->mNumVertices = 3;
             mesh->mVertices = new aiVector3D[3]{{0, 0, 0}, {s, 0, 0}, {0, s, 0}};

@@ -30,13 +30,13 @@ struct NodeSpec {
 class SceneBuilder {
 public:
     // Returns the material's index.
-    unsigned material(const MaterialSpec& spec);
+    unsigned material(const MaterialSpec& description);
     // A unit square at z = 0 (two triangles) with normals and UVs; returns
     // the mesh index.
     unsigned square(unsigned materialIndex, float size = 1.0f);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
-    void root(NodeSpec spec) { root_ = std::move(spec); }
+    void root(NodeSpec description) { root_ = std::move(description); }
 
     // The scene; the builder keeps nothing.
     std::unique_ptr<aiScene> build() const;
