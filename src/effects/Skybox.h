@@ -28,7 +28,6 @@ public:
     void draw();
 
     GLuint getVertexArray() const { return vertexArray.get(); }
-    GLuint getProgram() const { return program->program; }
     GLuint getCubeMap() const { return cubeMap.get(); }
 
     static const std::array<std::string, 6>& defaultFacePaths();

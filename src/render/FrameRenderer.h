@@ -35,9 +35,6 @@ public:
     void renderFrame();
     void renderPasses(Camera& camera, bool cullingEnabled);
 
-    GLuint getSceneFramebuffer() const { return sceneFramebuffer.get(); }
-    GLuint getSceneColourTexture() const { return sceneColourTexture.get(); }
-    GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
     // The frustum the last scene pass culled with.
     const Frustum& lastFrustum() const { return frustum; }
     // Whether the last frame found the water surface in view.

@@ -52,8 +52,6 @@ public:
     std::vector<Material*> getMaterials() const;
 
     Skybox& getSky() { return sky; }
-    // The staging bytes of the "Lights" block, as last uploaded.
-    const std::vector<std::byte>& lightsBlockBytes() const { return staging; }
     // How many bytes the last update uploaded.
     std::size_t lastLightsUploadSize() const { return lastUploadSize; }
 
