@@ -84,7 +84,11 @@ float gradient(glm::vec3 p, Period period, std::uint32_t seed) {
     return lerp(z0, z1, w);
 }
 
-float fractal(glm::vec2 p, Period period, int octaves, std::uint32_t seed, float gain) {
+namespace {
+
+// Octaves of gradient noise at doubling frequency, in 2D or 3D alike.
+template <typename Point>
+float fractalOf(Point p, Period period, int octaves, std::uint32_t seed, float gain) {
     float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
     for (int k = 0; k < octaves; ++k) {
         const int factor = 1 << k;
@@ -95,15 +99,14 @@ float fractal(glm::vec2 p, Period period, int octaves, std::uint32_t seed, float
     return sum / norm;
 }
 
+} // namespace
+
+float fractal(glm::vec2 p, Period period, int octaves, std::uint32_t seed, float gain) {
+    return fractalOf(p, period, octaves, seed, gain);
+}
+
 float fractal(glm::vec3 p, Period period, int octaves, std::uint32_t seed, float gain) {
-    float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
-    for (int k = 0; k < octaves; ++k) {
-        const int factor = 1 << k;
-        sum += amplitude * gradient(p * static_cast<float>(factor), scaled(period, factor), seed + 131u * k);
-        norm += amplitude;
-        amplitude *= gain;
-    }
-    return sum / norm;
+    return fractalOf(p, period, octaves, seed, gain);
 }
 
 float ridged(glm::vec2 p, Period period, int octaves, std::uint32_t seed, float gain) {
