@@ -4,6 +4,7 @@
 #include "app/CameraSet.h"
 #include "app/FrameTitle.h"
 #include "app/FrameUpdate.h"
+#include "app/KeyTable.h"
 #include "render/FrameRenderer.h"
 
 #include <GLFW/glfw3.h>
@@ -16,6 +17,10 @@ glm::vec3 selectedCameraPosition() {
 }
 
 } // namespace
+
+bool escapeRequested(GLFWwindow* window) {
+    return glfwGetKey(window, GLFW_KEY_ESCAPE) != GLFW_RELEASE || keyWentDown(GLFW_KEY_ESCAPE);
+}
 
 void runFrameLoop() {
     double lastTime = glfwGetTime();
@@ -34,9 +39,7 @@ void runFrameLoop() {
         glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
         glfwSwapBuffers(window);
         glfwPollEvents();
-        // The key latch set at window creation keeps a tap of Escape that
-        // was pressed and released between two polls readable here.
-        if (glfwGetKey(window, GLFW_KEY_ESCAPE) != GLFW_RELEASE)
+        if (escapeRequested(window))
             break;
     }
 }

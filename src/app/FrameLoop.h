@@ -2,3 +2,11 @@
 // The frame loop: update, render, title, swap, poll, until the window is
 // asked to close or Escape is down.
 void runFrameLoop();
+
+struct GLFWwindow;
+
+// Read right after the poll: Escape is down, or was pressed since the last
+// frame. Held keys are read as they are now (a key that was released acts no
+// more), so a tap of Escape that went down and up between two polls would
+// be lost; the key callback's press latch keeps it.
+bool escapeRequested(GLFWwindow* window);

@@ -30,4 +30,7 @@ bool loadGLEntryPoints() {
     return true;
 }
 
-void latchKeyPresses(GLFWwindow* window) { glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE); }
+void applyWindowInputModes(GLFWwindow* window) {
+    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
+    glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_FALSE);
+}

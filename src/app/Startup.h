@@ -13,7 +13,11 @@ void applyContextHints();
 // GLEW's. Returns false when GLEW fails. The context must be current.
 bool loadGLEntryPoints();
 
-// At software-rendering frame rates a key can be pressed and released
-// between two polls; with the latch, glfwGetKey still reports that press
-// once, so a tap of Escape (or of a held-key binding) is never lost.
-void latchKeyPresses(GLFWwindow* window);
+// The window's input modes: the cursor hidden over the window (free flight
+// puts it back at the centre every frame), and keys read as they are now.
+// GLFW's sticky keys would report a released key as pressed at its next
+// read, so a held key would act for one frame after its release, and a key
+// tapped while nobody reads it (W during the tour) would act on the first
+// frame that does. Taps between two polls are caught by the key callback's
+// own latch instead.
+void applyWindowInputModes(GLFWwindow* window);

@@ -41,8 +41,7 @@ int main() {
         glfwTerminate();
         rtr::fatalExit({"No window ..."});
     }
-    glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
-    latchKeyPresses(window);
+    applyWindowInputModes(window);
 
     glfwMakeContextCurrent(window);
     std::cout << "Using OpenGL " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << std::endl;

@@ -1,7 +1,19 @@
-// A key pressed and released between two polls (a tap shorter than a frame)
-// must still read as pressed once, as the program's Escape check needs.
+// Real key events from the X server, sent to the test's own window (the
+// suite's other tests share the server and its focus). Held keys act only in
+// the frames in which they are down; a tap of Escape between two polls still
+// quits, through the key callback's latch.
 
-#include "app/Startup.h"
+#include "app/AppState.h"
+#include "app/Camera.h"
+#include "app/CameraInput.h"
+#include "app/CameraSet.h"
+#include "app/FrameLoop.h"
+#include "app/FrameUpdate.h"
+#include "app/InputController.h"
+#include "app/KeyTable.h"
+#include "render/Level.h"
+#include "render/PointLight.h"
+#include "support/DemoHarness.h"
 #include "support/GLTestContext.h"
 
 #include <GLFW/glfw3.h>
@@ -9,45 +21,131 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
-using testing_support::GLTestContext;
+using namespace testing_support;
 
 namespace {
 
-// Presses and releases the key through the X server before the next poll,
-// so both events arrive in one glfwPollEvents. The events are sent to this
-// window itself: the suite's other tests share the X server and its focus.
-void tapBetweenPolls(GLFWwindow* window, const char* key) {
-    const std::string title = "key latch " + std::to_string(::getpid());
+// Gives the window a title of its own and returns the xdotool words that
+// find it.
+std::string windowSearch(GLFWwindow* window) {
+    const std::string title = "key events " + std::to_string(::getpid());
     glfwSetWindowTitle(window, title.c_str());
     glfwPollEvents();
-    const std::string command = "id=$(xdotool search --sync --name '^" + title +
-                                "$' | head -n 1) && xdotool keydown --window $id " + key +
-                                " keyup --window $id " + key;
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    glfwPollEvents();
+    return "id=$(xdotool search --sync --name '^" + title + "$' | head -n 1)";
 }
+
+void xdotool(const std::string& search, const std::string& actions) {
+    const std::string command = search + " && xdotool " + actions;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// Polls events until the condition holds, up to a generous limit for a
+// loaded machine.
+template <typename Condition>
+bool pollUntil(Condition condition) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < limit) {
+        glfwPollEvents();
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Until the key callback has recorded the key as down (1) or up (0).
+bool waitForKeyState(int key, unsigned char down) {
+    return pollUntil([&] { return keyState[key] == down; });
+}
+
+class WindowKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(demo_.ok());
+        // The window's own keys and cursor, as in the program.
+        inputController->setInput(std::make_unique<GlfwCameraInput>(window));
+        search_ = windowSearch(window);
+    }
+
+    void frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            glfwPollEvents();
+            updateFrame(kDt);
+        }
+    }
+
+    static constexpr double kDt = 1.0 / 30.0;
+    DemoHarness demo_{64, 36};
+    std::string search_;
+};
 
 } // namespace
 
-TEST(KeyLatch, TapBetweenTwoPollsReadsAsOnePress) {
-    GLTestContext context(64, 64);
-    ASSERT_TRUE(context.ok());
-    latchKeyPresses(context.window());
-    tapBetweenPolls(context.window(), "Escape");
-    EXPECT_EQ(glfwGetKey(context.window(), GLFW_KEY_ESCAPE), GLFW_PRESS);
-    // Read once: the latched press is then spent.
-    EXPECT_EQ(glfwGetKey(context.window(), GLFW_KEY_ESCAPE), GLFW_RELEASE);
+TEST_F(WindowKeys, AHeldLightKeyActsOnlyInTheFramesItIsDown) {
+    PointLight* moved = level->lights().back();
+    const float start = moved->position.z;
+
+    xdotool(search_, "keydown --window $id u");
+    ASSERT_TRUE(waitForKeyState(GLFW_KEY_U, 1));
+    frames(3);
+    float expected = start;
+    for (int i = 0; i < 3; ++i)
+        expected = static_cast<float>(expected + 0.1);
+    EXPECT_EQ(moved->position.z, expected);
+
+    xdotool(search_, "keyup --window $id u");
+    ASSERT_TRUE(waitForKeyState(GLFW_KEY_U, 0));
+    frames(3);
+    EXPECT_EQ(moved->position.z, expected) << "a released key must not act once more";
 }
 
-TEST(KeyLatch, WithoutTheLatchTheTapIsLost) {
-    // Guards the test above: it only means something if a tap between two
-    // polls really is lost by a plain window.
+TEST_F(WindowKeys, AKeyTappedDuringTheTourDoesNotMoveTheCameraAfterIt) {
+    recordKeyEvent(GLFW_KEY_ENTER, GLFW_PRESS);
+    frames(1);
+    recordKeyEvent(GLFW_KEY_ENTER, GLFW_RELEASE);
+    frames(2);
+    ASSERT_EQ(inputController->tour, 1);
+
+    xdotool(search_, "keydown --window $id w");
+    ASSERT_TRUE(waitForKeyState(GLFW_KEY_W, 1));
+    frames(1);
+    xdotool(search_, "keyup --window $id w");
+    ASSERT_TRUE(waitForKeyState(GLFW_KEY_W, 0));
+    frames(1);
+
+    // Enter stops the tour and resets every camera; the next flight frames
+    // must leave camera 0 exactly at its start pose.
+    recordKeyEvent(GLFW_KEY_ENTER, GLFW_PRESS);
+    frames(1);
+    recordKeyEvent(GLFW_KEY_ENTER, GLFW_RELEASE);
+    frames(2);
+    ASSERT_EQ(inputController->tour, 0);
+    const Camera& camera = *cameras->current();
+    EXPECT_EQ(cameras->index, 0);
+    EXPECT_EQ(camera.position, camera.initialPosition);
+    EXPECT_EQ(camera.direction, camera.initialDirection);
+    EXPECT_EQ(camera.up, camera.initialUp);
+}
+
+TEST(EscapeLatch, ATapBetweenTwoPollsStillQuits) {
     GLTestContext context(64, 64);
     ASSERT_TRUE(context.ok());
-    tapBetweenPolls(context.window(), "Escape");
-    EXPECT_EQ(glfwGetKey(context.window(), GLFW_KEY_ESCAPE), GLFW_RELEASE);
+    clearKeyTables();
+    glfwSetKeyCallback(context.window(), onKey);
+    const std::string search = windowSearch(context.window());
+    EXPECT_FALSE(escapeRequested(context.window()));
+
+    // Both events arrive before the next poll.
+    xdotool(search, "keydown --window $id Escape keyup --window $id Escape");
+    ASSERT_TRUE(pollUntil([] { return keyWentDown(GLFW_KEY_ESCAPE) && keyState[GLFW_KEY_ESCAPE] == 0; }))
+        << "the tap never arrived";
+    EXPECT_EQ(glfwGetKey(context.window(), GLFW_KEY_ESCAPE), GLFW_RELEASE) << "held keys read as they are now";
+    EXPECT_TRUE(escapeRequested(context.window()));
+    endKeyFrame();
+    EXPECT_FALSE(escapeRequested(context.window())) << "the tap is spent once a frame has handled it";
 }

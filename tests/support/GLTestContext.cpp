@@ -32,6 +32,7 @@ GLTestContext::GLTestContext(int width, int height) : width_(width), height_(hei
         glfwTerminate();
         return;
     }
+    applyWindowInputModes(window_);
     glfwMakeContextCurrent(window_);
     if (!loadGLEntryPoints()) {
         glfwDestroyWindow(window_);
