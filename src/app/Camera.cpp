@@ -43,25 +43,31 @@ glm::mat4 Camera::getViewMatrix() const { return viewMatrix; }
 
 glm::mat4 Camera::getProjectionMatrix() const { return projectionMatrix; }
 
-void Camera::fly(float dt) {
-    GlfwCameraInput input(window);
-    fly(dt, input);
-}
-
 void Camera::fly(float dt, CameraInput& input) {
     // cross(up, direction) points to the viewer's left.
     const glm::vec3 side = glm::normalize(glm::cross(up, direction));
 
     // The cursor is put back at the centre every frame, so its offset is the
-    // mouse movement since the last frame. An unfocused window keeps the
-    // cursor where it is, and the same offset turns the camera again.
-    const glm::dvec2 cursor = input.cursorPosition();
-    const glm::ivec2 size = input.windowSize();
-    const int centreX = size.x / 2;
-    const int centreY = size.y / 2;
-    input.setCursorPosition(centreX, centreY);
-    const float yaw = static_cast<float>((centreX - cursor.x) * kCursorScale);
-    const float pitch = static_cast<float>((centreY - cursor.y) * kCursorScale);
+    // mouse movement since the last frame. A window without focus cannot
+    // move the cursor: the same offset would turn the view again every
+    // frame, so the mouse turns nothing until focus returns, and that first
+    // frame back only takes the cursor as the new centre.
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+    if (input.hasFocus()) {
+        const glm::dvec2 cursor = input.cursorPosition();
+        const glm::ivec2 size = input.windowSize();
+        const int centreX = size.x / 2;
+        const int centreY = size.y / 2;
+        input.setCursorPosition(centreX, centreY);
+        if (input.cursorCentred) {
+            yaw = static_cast<float>((centreX - cursor.x) * kCursorScale);
+            pitch = static_cast<float>((centreY - cursor.y) * kCursorScale);
+        }
+        input.cursorCentred = true;
+    } else {
+        input.cursorCentred = false;
+    }
 
     const float step = kMoveSpeed * dt;
     if (input.isKeyDown(GLFW_KEY_W))

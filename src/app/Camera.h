@@ -20,9 +20,10 @@ public:
     glm::mat4 getViewMatrix() const;
     glm::mat4 getProjectionMatrix() const;
 
-    // Free flight for one frame from the keys and cursor of `window`.
-    void fly(float dt);
-    // The same, from any input (a test's scripted one).
+    // Free flight for one frame from the keys and the cursor: the window's
+    // in the program, a test's scripted ones in tests. The input carries
+    // whether the cursor was centred by the last frame, so one input serves
+    // every camera of the set.
     void fly(float dt, CameraInput& input);
 
     // Back to the pose given at construction.

@@ -21,3 +21,5 @@ glm::ivec2 GlfwCameraInput::windowSize() const {
 }
 
 void GlfwCameraInput::setCursorPosition(double x, double y) { glfwSetCursorPos(window_, x, y); }
+
+bool GlfwCameraInput::hasFocus() const { return glfwGetWindowAttrib(window_, GLFW_FOCUSED) == GLFW_TRUE; }

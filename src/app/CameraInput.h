@@ -19,6 +19,16 @@ public:
     virtual glm::ivec2 windowSize() const = 0;
     // Moves the cursor; the window system may ignore it (an unfocused window).
     virtual void setCursorPosition(double x, double y) = 0;
+    // Whether the window has the input focus. Without it the cursor cannot be
+    // put back at the centre, so its offset is no mouse movement.
+    virtual bool hasFocus() const = 0;
+
+    // True while the last free-flight frame put the cursor at the centre:
+    // only then is the cursor's offset a movement of the mouse. It starts
+    // false, and goes false whenever focus is lost or the flight pauses, so
+    // the first frame after that takes the cursor as the new centre instead
+    // of turning the view by wherever the cursor happens to be.
+    bool cursorCentred = false;
 };
 
 // The program's input: the window's keys and cursor through GLFW.
@@ -30,6 +40,7 @@ public:
     glm::dvec2 cursorPosition() const override;
     glm::ivec2 windowSize() const override;
     void setCursorPosition(double x, double y) override;
+    bool hasFocus() const override;
 
 private:
     GLFWwindow* window_;

@@ -88,6 +88,10 @@ void InputController::handleKeys() {
             cameras->tourTime = 0.0;
             cameras->resetAll();
         }
+        // The mouse may have moved while the tour ran: the first flight
+        // frame takes the cursor where it is as its centre, so the camera
+        // just reset does not jump.
+        keys->cursorCentred = false;
     }
     // F8 also switches culling, so the shadow debug view always comes with
     // culling off.

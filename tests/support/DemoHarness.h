@@ -23,10 +23,15 @@ public:
     std::set<int> keysDown;
     glm::dvec2 cursor{0.0, 0.0}; // set to the window centre by the harness
     glm::ivec2 size{0, 0};
+    bool focused = true;
     bool isKeyDown(int key) const override { return keysDown.count(key) != 0; }
     glm::dvec2 cursorPosition() const override { return cursor; }
     glm::ivec2 windowSize() const override { return size; }
-    void setCursorPosition(double x, double y) override { cursor = {x, y}; }
+    void setCursorPosition(double x, double y) override {
+        if (focused)
+            cursor = {x, y};
+    }
+    bool hasFocus() const override { return focused; }
 };
 
 // A run-time tree in a temporary folder that shares Shader/, Textures/ and
