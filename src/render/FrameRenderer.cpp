@@ -93,7 +93,12 @@ void FrameRenderer::invalidateDepth() {
 
 void FrameRenderer::renderFrame() {
     const InputController& switches = *inputController;
-    glPolygonMode(GL_FRONT_AND_BACK, switches.wireframe == 1 ? GL_LINE : GL_FILL);
+    // Wireframe shows the scene's triangles as lines. Whatever is not the
+    // camera's view of the scene stays filled: drawn as lines, the
+    // composition quad would leave the window at the clear colour with one
+    // diagonal across it.
+    scenePolygonMode = switches.wireframe == 1 ? GL_LINE : GL_FILL;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
     glGetError();
     glUseProgram(litProgram->program);
@@ -112,6 +117,7 @@ void FrameRenderer::renderFrame() {
 void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     const glm::mat4 view = camera.getViewMatrix();
     const glm::mat4 projection = camera.getProjectionMatrix();
+    glPolygonMode(GL_FRONT_AND_BACK, scenePolygonMode);
     frustum = cullingEnabled ? Frustum::fromViewProjection(projection * view) : Frustum::disabled();
     glGetError();
     glUseProgram(litProgram->program);
@@ -148,6 +154,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     invalidateDepth();
 
     // Composition of the picture onto the window.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     if (!screenMatrixReady) {

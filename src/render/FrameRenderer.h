@@ -58,6 +58,7 @@ private:
     Level* level;
     int width;
     int height;
+    GLenum scenePolygonMode = GL_FILL; // GL_LINE while wireframe is on
     bool screenMatrixReady = false;
     glm::mat4 screenMatrix{1.0f};
     bool canInvalidate = false;

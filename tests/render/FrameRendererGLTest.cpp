@@ -77,12 +77,23 @@ TEST_F(FirstPicture, AcrossThePool) {
     EXPECT_GT(warmPixels(frame), 20);
 }
 
-TEST_F(FirstPicture, WireframeDrawsLinesOverTheMagentaClearColour) {
+TEST_F(FirstPicture, WireframeDrawsTheScenesTrianglesAsLinesOverTheClearColour) {
     inputController->wireframe = 1;
     const Image frame = frameFromCamera(0);
-    const double magenta = fractionOfColour(frame, kMagenta, 0);
-    EXPECT_GT(magenta, 0.9) << "every pass, the composition included, draws lines only";
-    EXPECT_LT(magenta, 1.0) << "the composition quad's edges show";
+    // Line-drawn geometry across the whole window: every cell of a 4 x 4
+    // grid shows both the clear colour between the lines and lines. A
+    // composition quad drawn as lines would leave one diagonal on magenta.
+    constexpr int kCells = 4;
+    for (int cy = 0; cy < kCells; ++cy)
+        for (int cx = 0; cx < kCells; ++cx) {
+            int magenta = 0, lines = 0;
+            for (int y = cy * kHeight / kCells; y < (cy + 1) * kHeight / kCells; ++y)
+                for (int x = cx * kWidth / kCells; x < (cx + 1) * kWidth / kCells; ++x)
+                    ++(frame.at(x, y) == kMagenta ? magenta : lines);
+            EXPECT_GT(magenta, 0) << "cell " << cx << ", " << cy << " is filled";
+            EXPECT_GT(lines, 20) << "cell " << cx << ", " << cy << " shows no geometry";
+        }
+    EXPECT_GT(fractionOfColour(frame, kMagenta, 0), 0.1) << "the triangles are not filled";
 }
 
 TEST_F(FirstPicture, BufferDebugOverlayCoversTheTopLeft150Pixels) {
