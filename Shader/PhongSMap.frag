@@ -1,7 +1,4 @@
 #version 330 core
-// The shadow cube map gets a unit of its own from the start: left on unit 0
-// beside the sampler2D "colorTexture", it would make every draw invalid.
-#extension GL_ARB_shading_language_420pack : require
 // Phong lighting of the night scene from the "Lights" block: a warm fire
 // light that casts shadows from a depth cube map, and cold moonlight fills.
 // Light falls off with the square of the distance; the result is tone
@@ -30,9 +27,11 @@ layout(std140) uniform Material {
     float shininess;
 };
 
-uniform sampler2D colorTexture;
-uniform sampler2D normal_map;
-layout(binding = 2) uniform samplerCube depth_map;
+uniform sampler2D colorTexture;  // unit 0
+uniform sampler2D normal_map;    // unit 1
+// Unit 2, given once after linking: left on unit 0 beside the 2D
+// "colorTexture" it would make every draw invalid.
+uniform samplerCube depth_map;
 uniform float texCount;
 uniform int normalMapping;
 uniform int shadowMapping;

@@ -50,6 +50,11 @@ void assembleScene() {
     glfwSetWindowTitle(window, "Thalvek");
 
     phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+    // Each draw gives the colour texture and the normal map their units, and
+    // the Level gives the shadow cube map unit 2 only when it binds one; the
+    // cube sampler must be off unit 0 from the start, or every draw before
+    // the first shadow pass (or with shadows off) is invalid.
+    rtr::setSamplerUnits(*phongProgram, {{"depth_map", 2}});
     shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
                                           "../Shader/ODSMfirstPass.frag");
     shadowDebugProgram = new ShaderProgram("../Shader/shadowDebug.vert", "../Shader/shadowDebug.frag");

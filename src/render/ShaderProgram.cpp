@@ -100,3 +100,17 @@ void ShaderProgram::linkProgram() {
         rtr::fatalExit({"Failed to link shader program", log});
     }
 }
+
+namespace rtr {
+
+void setSamplerUnits(const ShaderProgram& program, std::initializer_list<SamplerUnit> units) {
+    glUseProgram(program.program);
+    for (const SamplerUnit& sampler : units) {
+        const GLint location = glGetUniformLocation(program.program, sampler.name);
+        if (location != -1)
+            glUniform1i(location, sampler.unit);
+    }
+    glUseProgram(0);
+}
+
+} // namespace rtr

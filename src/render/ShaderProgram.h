@@ -5,6 +5,7 @@
 
 #include "render/GL.h"
 
+#include <initializer_list>
 #include <string>
 
 class ShaderProgram {
@@ -31,3 +32,22 @@ private:
     static GLuint compileShaderFile(const std::string& path, GLenum type);
     void linkProgram();
 };
+
+namespace rtr {
+
+// A sampler uniform of a program and the texture unit it reads.
+struct SamplerUnit {
+    const char* name;
+    GLint unit;
+};
+
+// Points each named sampler of a linked program at its unit, once, right
+// after linking; the owner of the program calls it. Every sampler starts on
+// unit 0, and two samplers of different types left on one unit (a cube map
+// beside a 2D texture) make every draw with the program invalid, even while
+// the cube map is not in use. GLSL 3.30 cannot name a unit in the shader
+// itself, so this one glUniform1i per sampler is where the units are set.
+// A sampler the program does not have is passed over.
+void setSamplerUnits(const ShaderProgram& program, std::initializer_list<SamplerUnit> units);
+
+} // namespace rtr

@@ -30,6 +30,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(context_.ok());
         lit_ = std::make_unique<ShaderProgram>("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+        rtr::setSamplerUnits(*lit_, {{"depth_map", 2}});
         depth_ = std::make_unique<ShaderProgram>("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
                                                  "../Shader/ODSMfirstPass.frag");
         matrices_ = rtr::blocks::createBlockBuffer(rtr::blocks::kMatrices, rtr::blocks::kMatrices.size);

@@ -38,6 +38,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(context_.ok());
         phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+        rtr::setSamplerUnits(*phongProgram, {{"depth_map", 2}});
         shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
                                               "../Shader/ODSMfirstPass.frag");
         dir_ = std::filesystem::temp_directory_path() /
