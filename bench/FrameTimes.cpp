@@ -1,19 +1,21 @@
 // Frame times of the demo: the generated scene assembled at a chosen window
-// size, then whole frames (update and render) from the tour's cameras at a
-// fixed time step. Each frame ends with glFinish and is timed on the CPU's
-// steady clock; GPU timer queries mean nothing on a software rasteriser.
+// size, then whole frames (update and render) from each of the scene's
+// cameras at a fixed time step, with the median time of every pass. Each
+// pass and each frame ends with glFinish and is timed on the CPU's steady
+// clock; GPU timer queries mean nothing on a software rasteriser.
 //
 //   thalvek-bench [WIDTH HEIGHT [FRAMES]]   (run from bin/ of the run-time tree)
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
+#include "render/PassProfile.h"
 #include "support/DemoHarness.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -22,6 +24,11 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
@@ -42,22 +49,34 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double loadMs = millisecondsSince(loadStart);
-    std::printf("window %dx%d, scene assembled in %.0f ms\n", width, height, loadMs);
+    std::printf("window %dx%d, scene assembled in %.0f ms, %d frames per camera\n", width, height, loadMs, frames);
+    std::printf("median milliseconds per pass and per whole frame:\n\n");
+    std::printf("%-8s", "camera");
+    for (std::size_t p = 0; p < rtr::kPassCount; ++p)
+        std::printf(" %11s", rtr::passName(static_cast<rtr::Pass>(p)));
+    std::printf(" %11s %7s\n", "frame", "fps");
 
-    // A warm-up frame, then each camera the tour shows.
+    // A warm-up frame, then each camera of the scene.
     demo.advance(1, 1.0 / 30.0);
+    rtr::PassProfile::setEnabled(true);
     for (int camera = 0; camera <= cameras->count; ++camera) {
         cameras->index = camera;
-        std::vector<double> times;
+        std::array<std::vector<double>, rtr::kPassCount> passTimes;
+        std::vector<double> frameTimes;
         for (int i = 0; i < frames; ++i) {
+            rtr::PassProfile::reset();
             const auto start = Clock::now();
             demo.advance(1, 1.0 / 30.0);
-            times.push_back(millisecondsSince(start));
+            frameTimes.push_back(millisecondsSince(start));
+            for (std::size_t p = 0; p < rtr::kPassCount; ++p)
+                passTimes[p].push_back(rtr::PassProfile::milliseconds(static_cast<rtr::Pass>(p)));
         }
-        std::sort(times.begin(), times.end());
-        const double mean = std::accumulate(times.begin(), times.end(), 0.0) / times.size();
-        std::printf("camera %d: mean %.1f ms, median %.1f ms, min %.1f ms (%.1f frames per second)\n", camera,
-                    mean, times[times.size() / 2], times.front(), 1000.0 / mean);
+        std::printf("%-8d", camera);
+        for (const auto& times : passTimes)
+            std::printf(" %11.1f", median(times));
+        const double frame = median(frameTimes);
+        std::printf(" %11.1f %7.1f\n", frame, 1000.0 / frame);
     }
+    rtr::PassProfile::setEnabled(false);
     return 0;
 }

@@ -5,9 +5,11 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "render/Level.h"
+#include "render/PassProfile.h"
 #include "render/PointLight.h"
 
 void updateFrame(double dt) {
+    rtr::PassTimer timer(rtr::Pass::Update);
     inputController->handleKeys();
 
     if (inputController->resetRequested == 1) {

@@ -6,6 +6,7 @@
 #include "app/InputController.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
+#include "render/PassProfile.h"
 #include "render/PointLight.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
@@ -154,6 +155,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     invalidateDepth();
 
     // Composition of the picture onto the window.
+    rtr::PassTimer compositionTimer(rtr::Pass::Composition);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT);

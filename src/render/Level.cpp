@@ -1,6 +1,7 @@
 #include "render/Level.h"
 
 #include "render/LightsBlock.h"
+#include "render/PassProfile.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
 #include "render/UniformBlocks.h"
@@ -100,23 +101,34 @@ void Level::draw(const Frustum& frustum) {
         glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(shadow));
     }
 
-    for (const auto& object : opaqueObjects)
-        object->draw(frustum);
-    for (const auto& object : secondaryObjects)
-        object->draw(frustum);
+    {
+        rtr::PassTimer timer(rtr::Pass::SceneOpaque);
+        for (const auto& object : opaqueObjects)
+            object->draw(frustum);
+    }
+    {
+        rtr::PassTimer timer(rtr::Pass::SceneFire);
+        for (const auto& object : secondaryObjects)
+            object->draw(frustum);
+    }
+    {
+        rtr::PassTimer timer(rtr::Pass::SceneSky);
+        sky.draw();
+    }
 
-    sky.draw();
-
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_CULL_FACE);
-    glUseProgram(litProgram->program);
-    for (const auto& object : transparentObjects)
-        object->draw(frustum);
-    glEnable(GL_CULL_FACE);
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
+    {
+        rtr::PassTimer timer(rtr::Pass::SceneTransparent);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDepthMask(GL_FALSE);
+        glDisable(GL_CULL_FACE);
+        glUseProgram(litProgram->program);
+        for (const auto& object : transparentObjects)
+            object->draw(frustum);
+        glEnable(GL_CULL_FACE);
+        glDepthMask(GL_TRUE);
+        glDisable(GL_BLEND);
+    }
 
     if (shadow != -1) {
         glActiveTexture(GL_TEXTURE2);

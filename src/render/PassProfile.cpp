@@ -1,0 +1,61 @@
+#include "render/PassProfile.h"
+
+#include "render/GL.h"
+
+#include <chrono>
+
+namespace rtr {
+
+namespace {
+
+int openTimers = 0;
+
+double nowMilliseconds() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+bool PassProfile::enabled_ = false;
+std::array<double, kPassCount> PassProfile::totals_{};
+
+const char* passName(Pass pass) {
+    static const char* const names[kPassCount] = {"update",  "shadow",    "reflection", "opaque",
+                                                  "fire",    "sky",       "transparent", "particles",
+                                                  "mask",    "haze",      "water",       "composition"};
+    return names[static_cast<std::size_t>(pass)];
+}
+
+void PassProfile::setEnabled(bool enabled) { enabled_ = enabled; }
+
+bool PassProfile::enabled() { return enabled_; }
+
+void PassProfile::reset() { totals_.fill(0.0); }
+
+double PassProfile::milliseconds(Pass pass) { return totals_[static_cast<std::size_t>(pass)]; }
+
+void PassProfile::add(Pass pass, double milliseconds) { totals_[static_cast<std::size_t>(pass)] += milliseconds; }
+
+PassTimer::PassTimer(Pass pass) : pass_(pass) {
+    active_ = PassProfile::enabled();
+    if (!active_)
+        return;
+    recording_ = openTimers == 0;
+    ++openTimers;
+    if (recording_) {
+        glFinish();
+        start_ = nowMilliseconds();
+    }
+}
+
+PassTimer::~PassTimer() {
+    if (!active_)
+        return;
+    --openTimers;
+    if (recording_) {
+        glFinish();
+        PassProfile::add(pass_, nowMilliseconds() - start_);
+    }
+}
+
+} // namespace rtr
