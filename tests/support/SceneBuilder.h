@@ -34,6 +34,9 @@ public:
     // A unit square at z = 0 (two triangles) with normals and UVs; returns
     // the mesh index.
     unsigned square(unsigned materialIndex, float size = 1.0f);
+    // The same square lying flat at y = 0 (x and z from 0 to size), facing
+    // up: a floor, or a water surface.
+    unsigned floor(unsigned materialIndex, float size = 1.0f);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
     void root(NodeSpec description) { root_ = std::move(description); }
@@ -45,10 +48,11 @@ public:
 
 private:
     std::vector<MaterialSpec> materials_;
+    enum class Shape { Square, Floor, BareTriangleAndLine };
     struct MeshSpec {
         unsigned material;
         float size;
-        bool bare;
+        Shape shape;
     };
     std::vector<MeshSpec> meshes_;
     NodeSpec root_{"root", {}, {}, {}};
