@@ -5,6 +5,8 @@
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
 
+#include <glm/common.hpp>
+
 #include <cmath>
 #include <iostream>
 
@@ -29,6 +31,15 @@ rtr::gl::TextureName loadMap(const char* path, const char* failure) {
 } // namespace
 
 Water::Water(ImportObject* surface) : surface(surface) {
+    const Mesh& mesh = *surface->mesh;
+    const float* positions = surface->mesh->getPositions();
+    for (unsigned v = 0; v < mesh.getVertexCount(); ++v) {
+        const glm::vec3 world(surface->modelMatrix *
+                              glm::vec4(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2], 1.0f));
+        lowest = v == 0 ? world : glm::min(lowest, world);
+        highest = v == 0 ? world : glm::max(highest, world);
+    }
+
     // The surface's vertex array was made for the lit program, whose
     // "position" need not be attribute 0; the water programs read only
     // positions, at 0.

@@ -10,6 +10,8 @@
 #include "render/GLObjects.h"
 #include "render/ShaderProgram.h"
 
+#include <glm/vec3.hpp>
+
 #include <memory>
 
 class ImportObject;
@@ -46,6 +48,9 @@ public:
     float getTime() const { return time; }
     // The height of the water plane: the surface's world translation in y.
     float height() const;
+    // The world box around the surface's vertices.
+    const glm::vec3& lowestCorner() const { return lowest; }
+    const glm::vec3& highestCorner() const { return highest; }
 
 private:
     rtr::gl::FramebufferName reflectionFramebuffer;
@@ -58,4 +63,6 @@ private:
     std::unique_ptr<ShaderProgram> program;
     std::unique_ptr<ShaderProgram> maskProgram;
     float time = 0.0f;
+    glm::vec3 lowest{0.0f};
+    glm::vec3 highest{0.0f};
 };

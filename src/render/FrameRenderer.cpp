@@ -15,6 +15,8 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <cmath>
+
 namespace blocks = rtr::blocks;
 
 namespace {
@@ -31,6 +33,10 @@ rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampT
     }
     return texture;
 }
+
+// How far the water's ripples shift its lookups, at most, in normalised
+// device coordinates (water.frag: twice its distortion), and a texel more.
+constexpr float kRippleReach = 0.05f;
 
 // Reflection in the horizontal plane y = height: y becomes 2 height - y.
 glm::mat4 mirrorInWaterPlane(float height) {
@@ -126,6 +132,13 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     // The water's mirrored pass and its draws run only while the surface is
     // in view.
     waterVisible = water != nullptr && water->getSurface()->isVisible(frustum);
+    if (waterVisible && frustum.enabled) {
+        waterFootprint = rtr::screenFootprint(projection * view, water->lowestCorner(), water->highestCorner())
+                             .grownAndClamped(kRippleReach);
+        waterVisible = !waterFootprint.empty();
+    } else {
+        waterFootprint = rtr::ScreenRect{};
+    }
     if (waterVisible) {
         rtr::PassTimer timer(rtr::Pass::Reflection);
         renderReflection(camera, view, projection);
@@ -185,11 +198,22 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
 void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection) {
     const float waterHeight = water->height();
     const glm::mat4 reflectedView = view * mirrorInWaterPlane(waterHeight);
+    // The mirrored scene is only ever seen through the pool, and the pool
+    // covers the same pixels in the mirrored view as in the camera's (the
+    // mirror leaves its plane in place). So only what the pool's footprint
+    // shows is culled in and drawn.
     const Frustum reflectedFrustum =
-        frustum.enabled ? Frustum::fromViewProjection(projection * reflectedView) : Frustum::disabled();
+        frustum.enabled ? Frustum::fromViewProjection(rtr::zoomToRect(waterFootprint) * projection * reflectedView)
+                        : Frustum::disabled();
 
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, water->getReflectionFramebuffer());
     glViewport(0, 0, Water::kReflectionSize, Water::kReflectionSize);
+    const auto toPixel = [](float ndc) {
+        return static_cast<GLint>(std::floor((ndc * 0.5f + 0.5f) * Water::kReflectionSize));
+    };
+    const GLint left = toPixel(waterFootprint.lower.x), bottom = toPixel(waterFootprint.lower.y);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(left, bottom, toPixel(waterFootprint.upper.x) + 1 - left, toPixel(waterFootprint.upper.y) + 1 - bottom);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // The mirror turns every triangle's winding around, so the faces to keep
@@ -217,6 +241,7 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     writeSurfaceMatrices(view, projection);
     water->drawMask();
     glDepthFunc(GL_LESS);
+    glDisable(GL_SCISSOR_TEST);
 
     glGetError();
     glUseProgram(litProgram->program);

@@ -8,6 +8,7 @@
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/ScreenFootprint.h"
 #include "render/ScreenQuad.h"
 #include "render/ShaderProgram.h"
 #include "scene/Frustum.h"
@@ -73,4 +74,7 @@ private:
     bool canInvalidate = false;
     Frustum frustum;
     bool waterVisible = false;
+    // Where the pool lies on screen, with room for its ripples; the whole
+    // screen while culling is off.
+    rtr::ScreenRect waterFootprint;
 };
