@@ -96,7 +96,9 @@ Water::~Water() {
 }
 
 void Water::update(double dt) {
-    time = static_cast<float>(std::fmod(time + static_cast<float>(dt) * kPhasePerSecond, 1.0));
+    // All in single precision: fmod is exact there, so the phase stays below
+    // 1 (a double result just under 1 could round up to 1 as a float).
+    time = std::fmod(time + static_cast<float>(dt) * kPhasePerSecond, 1.0f);
 }
 
 float Water::height() const { return surface->modelMatrix[3].y; }

@@ -20,7 +20,7 @@ class Water {
 public:
     static constexpr int kReflectionSize = 1024;
     // Phase per second: one full cycle of the ripples every 8 seconds.
-    static constexpr double kPhasePerSecond = 0.125;
+    static constexpr float kPhasePerSecond = 0.125f;
 
     // `surface` stays the Level's; its vertex array gets attribute 0
     // re-pointed at the positions, the only input the water programs read.

@@ -43,6 +43,14 @@ TEST(Water, PhaseStaysBelowOneAndComesBackAfterEightSecondsOfFrames) {
     DemoHarness demo(64, 36);
     ASSERT_TRUE(demo.ok());
     ASSERT_NE(water, nullptr);
+    EXPECT_EQ(water->getTime(), 0.0f);
+    // A phase that lands just short of 1, between 1 and the float below it,
+    // must not round up to 1.
+    water->update(4.0);
+    EXPECT_EQ(water->getTime(), 0.5f);
+    water->update(3.99999976);
+    EXPECT_LT(water->getTime(), 1.0f);
+
     const float start = water->getTime();
     for (int frame = 1; frame <= 240; ++frame) {
         updateFrame(1.0 / 30.0);
