@@ -155,6 +155,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
 
     const glm::mat4 sky = projection * view * glm::translate(glm::mat4(1.0f), camera.position);
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
+    level->setEyePosition(camera.position);
     level->draw(frustum);
 
     const glm::mat4 viewAndProjection[2] = {view, projection};
@@ -230,6 +231,9 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     const glm::vec3 mirroredEye(camera.position.x, 2.0f * waterHeight - camera.position.y, camera.position.z);
     const glm::mat4 sky = projection * reflectedView * glm::translate(glm::mat4(1.0f), mirroredEye);
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
+    // Blended objects are sorted from where this pass looks: the mirror
+    // image of the eye.
+    level->setEyePosition(mirroredEye);
     level->draw(reflectedFrustum);
 
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

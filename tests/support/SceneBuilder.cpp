@@ -44,18 +44,18 @@ unsigned SceneBuilder::material(const MaterialSpec& description) {
     return static_cast<unsigned>(materials_.size() - 1);
 }
 
-unsigned SceneBuilder::square(unsigned materialIndex, float size) {
-    meshes_.push_back({materialIndex, size, Shape::Square});
+unsigned SceneBuilder::square(unsigned materialIndex, float size, bool mirroredU) {
+    meshes_.push_back({materialIndex, size, Shape::Square, mirroredU});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
 unsigned SceneBuilder::floor(unsigned materialIndex, float size) {
-    meshes_.push_back({materialIndex, size, Shape::Floor});
+    meshes_.push_back({materialIndex, size, Shape::Floor, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
 unsigned SceneBuilder::bareTriangleAndLine(unsigned materialIndex) {
-    meshes_.push_back({materialIndex, 1.0f, Shape::BareTriangleAndLine});
+    meshes_.push_back({materialIndex, 1.0f, Shape::BareTriangleAndLine, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
@@ -113,7 +113,10 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
                                     : new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
             const aiVector3D normal = floor ? aiVector3D(0, 1, 0) : aiVector3D(0, 0, 1);
             mesh->mNormals = new aiVector3D[4]{normal, normal, normal, normal};
-            mesh->mTextureCoords[0] = new aiVector3D[4]{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+            if (description.mirroredU)
+                mesh->mTextureCoords[0] = new aiVector3D[4]{{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+            else
+                mesh->mTextureCoords[0] = new aiVector3D[4]{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
             mesh->mNumUVComponents[0] = 2;
             mesh->mNumFaces = 2;
             mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({2, 3, 0})};
