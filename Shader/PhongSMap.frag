@@ -41,6 +41,9 @@ in vec3 worldNormal;
 in vec4 worldTangent;
 in vec2 texCoord;
 in vec3 eyePosition;
+// 1 in the water's mirrored pass: the mirror turns every triangle's winding
+// around, so there the faces towards the eye are the ones GL calls back.
+flat in int mirroredView;
 
 layout(location = 0) out vec4 colour;
 layout(location = 1) out vec4 sceneCopy;
@@ -54,7 +57,7 @@ const float kFogDensity = 0.0045;
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
-    if (!gl_FrontFacing)
+    if (gl_FrontFacing == (mirroredView == 1))
         n = -n; // two-sided foliage cards
     if (normalMapping == 1 && texCount > 1.5) {
         vec3 t = worldTangent.xyz - n * dot(n, worldTangent.xyz);

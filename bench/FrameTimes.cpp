@@ -2,7 +2,9 @@
 // size, then whole frames (update and render) from each of the scene's
 // cameras at a fixed time step, with the median time of every pass. Each
 // pass and each frame ends with glFinish and is timed on the CPU's steady
-// clock; GPU timer queries mean nothing on a software rasteriser.
+// clock; GPU timer queries mean nothing on a software rasteriser. The last
+// column is what the water costs: a whole frame over the same frame without
+// its mirrored pass and water draws.
 //
 //   thalvek-bench [WIDTH HEIGHT [FRAMES]]   (run from bin/ of the run-time tree)
 
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
     std::printf("%-8s", "camera");
     for (std::size_t p = 0; p < rtr::kPassCount; ++p)
         std::printf(" %11s", rtr::passName(static_cast<rtr::Pass>(p)));
-    std::printf(" %11s %7s\n", "frame", "fps");
+    std::printf(" %11s %7s %7s\n", "frame", "fps", "water x");
 
     // A warm-up frame, then each camera of the scene.
     demo.advance(1, 1.0 / 30.0);
@@ -62,20 +64,24 @@ int main(int argc, char** argv) {
     for (int camera = 0; camera <= cameras->count; ++camera) {
         cameras->index = camera;
         std::array<std::vector<double>, rtr::kPassCount> passTimes;
-        std::vector<double> frameTimes;
+        std::vector<double> frameTimes, waterRatios;
         for (int i = 0; i < frames; ++i) {
             rtr::PassProfile::reset();
             const auto start = Clock::now();
             demo.advance(1, 1.0 / 30.0);
-            frameTimes.push_back(millisecondsSince(start));
+            const double frame = millisecondsSince(start);
+            frameTimes.push_back(frame);
             for (std::size_t p = 0; p < rtr::kPassCount; ++p)
                 passTimes[p].push_back(rtr::PassProfile::milliseconds(static_cast<rtr::Pass>(p)));
+            const double water = rtr::PassProfile::milliseconds(rtr::Pass::Reflection) +
+                                 rtr::PassProfile::milliseconds(rtr::Pass::Water);
+            waterRatios.push_back(frame / (frame - water));
         }
         std::printf("%-8d", camera);
         for (const auto& times : passTimes)
             std::printf(" %11.1f", median(times));
         const double frame = median(frameTimes);
-        std::printf(" %11.1f %7.1f\n", frame, 1000.0 / frame);
+        std::printf(" %11.1f %7.1f %7.2f\n", frame, 1000.0 / frame, median(waterRatios));
     }
     rtr::PassProfile::setEnabled(false);
     return 0;

@@ -12,6 +12,7 @@ class InputController;
 class Level;
 class PointLight;
 class ShaderProgram;
+class Water;
 
 extern GLFWwindow* window;
 extern int screenWidth;
@@ -24,6 +25,9 @@ extern ShaderProgram* shadowPassProgram;
 extern ShaderProgram* shadowDebugProgram; // never released
 
 extern Level* level;
+
+// The pool's water effect; null when the scene has no water object.
+extern Water* water;
 
 // The three fixed moonlight fills.
 extern PointLight* skyLight;

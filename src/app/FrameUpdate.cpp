@@ -5,6 +5,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "effects/Water.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
@@ -21,6 +22,9 @@ void updateFrame(double dt) {
         cameras->runTour(dt);
     else
         cameras->current()->fly(static_cast<float>(dt), inputController->input());
+
+    if (water != nullptr)
+        water->update(dt);
 
     if (inputController->shadows == 1)
         for (PointLight* light : level->lights())

@@ -4,6 +4,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "effects/Water.h"
 #include "render/Console.h"
 #include "render/FrameRenderer.h"
 #include "render/GL.h"
@@ -68,6 +69,10 @@ void assembleScene() {
     loader.loadTextures(scene, kTextureFolder);
     level = loader.createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
     cameras = loader.cameras;
+    // A scene without a water object has no water effect: no reflection
+    // pass and no water draws.
+    if (const auto waterObjects = level->getWaterObjects(); !waterObjects.empty())
+        water = new Water(waterObjects.front());
 
     const glm::vec3 fire = firePosition(*level);
     standInFireLight = std::make_unique<PointLight>(fire + glm::vec3(0.0f, 4.0f, 0.0f), kFireLightColour,
@@ -107,6 +112,7 @@ void release(T*& object) {
 } // namespace
 
 void releaseScene() {
+    release(water);
     standInFireLight.reset();
     release(phongProgram);
     release(shadowPassProgram);

@@ -45,12 +45,17 @@ unsigned SceneBuilder::material(const MaterialSpec& description) {
 }
 
 unsigned SceneBuilder::square(unsigned materialIndex, float size, bool mirroredU) {
-    meshes_.push_back({materialIndex, size, false, mirroredU});
+    meshes_.push_back({materialIndex, size, Shape::Square, mirroredU});
+    return static_cast<unsigned>(meshes_.size() - 1);
+}
+
+unsigned SceneBuilder::floor(unsigned materialIndex, float size) {
+    meshes_.push_back({materialIndex, size, Shape::Floor, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
 unsigned SceneBuilder::bareTriangleAndLine(unsigned materialIndex) {
-    meshes_.push_back({materialIndex, 1.0f, true, false});
+    meshes_.push_back({materialIndex, 1.0f, Shape::BareTriangleAndLine, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
@@ -93,17 +98,21 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
         auto* mesh = new aiMesh;
         mesh->mMaterialIndex = description.material;
         const float s = description.size;
-        if (description.bare) {
+        if (description.shape == Shape::BareTriangleAndLine) {
             mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE;
             mesh->mNumVertices = 3;
             mesh->mVertices = new aiVector3D[3]{{0, 0, 0}, {s, 0, 0}, {0, s, 0}};
             mesh->mNumFaces = 2;
             mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({1, 2})};
         } else {
+            const bool floor = description.shape == Shape::Floor;
             mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
             mesh->mNumVertices = 4;
-            mesh->mVertices = new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
-            mesh->mNormals = new aiVector3D[4]{{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+            // Counter-clockwise seen from the side the normal points to.
+            mesh->mVertices = floor ? new aiVector3D[4]{{0, 0, 0}, {0, 0, s}, {s, 0, s}, {s, 0, 0}}
+                                    : new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
+            const aiVector3D normal = floor ? aiVector3D(0, 1, 0) : aiVector3D(0, 0, 1);
+            mesh->mNormals = new aiVector3D[4]{normal, normal, normal, normal};
             if (description.mirroredU)
                 mesh->mTextureCoords[0] = new aiVector3D[4]{{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
             else

@@ -36,6 +36,9 @@ public:
     // mirrored, which turns its tangent frame left-handed); returns the mesh
     // index.
     unsigned square(unsigned materialIndex, float size = 1.0f, bool mirroredU = false);
+    // The same square lying flat at y = 0 (x and z from 0 to size), facing
+    // up: a floor, or a water surface.
+    unsigned floor(unsigned materialIndex, float size = 1.0f);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
     void root(NodeSpec description) { root_ = std::move(description); }
@@ -47,10 +50,11 @@ public:
 
 private:
     std::vector<MaterialSpec> materials_;
+    enum class Shape { Square, Floor, BareTriangleAndLine };
     struct MeshSpec {
         unsigned material;
         float size;
-        bool bare;
+        Shape shape;
         bool mirroredU = false;
     };
     std::vector<MeshSpec> meshes_;
