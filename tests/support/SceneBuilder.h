@@ -36,6 +36,10 @@ public:
     unsigned square(unsigned materialIndex, float size = 1.0f);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
+    // A square from (0, 0, 0) to (size, 0, size) facing +y, for a ground.
+    unsigned floor(unsigned materialIndex, float size);
+    // A closed cube from (0, 0, 0) to (size, size, size), faces outwards.
+    unsigned box(unsigned materialIndex, float size);
     void root(NodeSpec description) { root_ = std::move(description); }
 
     // The scene; the builder keeps nothing.
@@ -45,10 +49,11 @@ public:
 
 private:
     std::vector<MaterialSpec> materials_;
+    enum class Shape { Square, BareTriangleAndLine, Floor, Box };
     struct MeshSpec {
         unsigned material;
         float size;
-        bool bare;
+        Shape shape;
     };
     std::vector<MeshSpec> meshes_;
     NodeSpec root_{"root", {}, {}, {}};
