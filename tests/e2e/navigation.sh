@@ -1,7 +1,12 @@
 # The real binary driven like a user: the loading title, Page Up through the
 # cameras, the tour along camera 0's view, R after flying, F3, and Escape.
 source "$(dirname "$0")/lib.sh" "$1"
-start_xvfb 1280x720x24
+# Without auto-repeat a key held down is one press however long it is held,
+# so each switch key is held until the program shows its effect: at software
+# rendering speed a frame can outlast any fixed press, and a press released
+# before the next frame polls, or overtaken by a repeat (which records no new
+# press), goes unseen.
+start_xvfb 1280x720x24 -r
 launch
 
 # While the scene loads the title is "Thalvek".
@@ -27,18 +32,13 @@ until_seen() {
   done
   return 1
 }
-# press KEY CHECK...: a switch key, pressed again until the program shows
-# its effect. A frame can take longer than a press at software rendering
-# speed: released before the next frame polls, or held into auto-repeat
-# (which records no new press), the press goes unseen. A press that is seen
-# shows within a few frames, so it is never counted twice.
+# press KEY CHECK...: holds a switch key until the check holds.
 press() {
-  local key=$1; shift
-  for _ in 1 2 3 4 5; do
-    hold_key "$key"
-    until_seen 8 "$@" && return 0
-  done
-  return 1
+  local key=$1 seen=0; shift
+  xdotool keydown "$key"
+  until_seen 30 "$@" && seen=1
+  xdotool keyup "$key"
+  [ "$seen" -eq 1 ]
 }
 
 p0=$(position)
@@ -48,26 +48,18 @@ for i in 1 2 3 4 5; do
 done
 [ "$(position)" = "$p0" ] || fail "five Page Ups did not come back to camera 0 ($(position) vs $p0)"
 
-# The tour starts with camera 0 dollying along its view direction.
+# The tour starts with camera 0 dollying along its view direction; Enter
+# again stops it and resets every camera.
 press Return position_is_not "$p0" || fail "Enter did not start the tour ($p0)"
-a=$(position)
-until_seen 20 position_is_not "$a" || fail "the tour stopped at $a"
-b=$(position)
-awk -v p="$p0" -v a="$a" -v b="$b" 'BEGIN {
-  split(p, P, ", "); split(a, A, ", "); split(b, B, ", ");
-  for (i = 1; i <= 3; i++) { u[i] = A[i] - P[i]; v[i] = B[i] - P[i] }
-  cx = u[2]*v[3] - u[3]*v[2]; cy = u[3]*v[1] - u[1]*v[3]; cz = u[1]*v[2] - u[2]*v[1];
-  lu = sqrt(u[1]^2 + u[2]^2 + u[3]^2); lv = sqrt(v[1]^2 + v[2]^2 + v[3]^2);
-  exit (sqrt(cx^2 + cy^2 + cz^2) <= 0.05 * lu * lv + 0.05) ? 0 : 1 }' ||
-  fail "the tour's camera 0 left its line ($p0, $a, $b)"
-# Enter again stops the tour and resets every camera.
+tour=$(position)
 press Return position_is "$p0" || fail "stopping the tour did not reset camera 0 ($(position))"
 
-# Fly forward (a held key, read every frame) until the camera moves, then R
-# restores the pose. The last frame that saw W held can end after the key is
-# up, so wait for the camera to settle first.
+# Fly forward (a held key, read every frame) until the camera moves: along
+# the view direction, the line the tour took. Then R restores the pose. The
+# last frame that saw W held can end after the key is up, so wait for the
+# camera to settle first.
 xdotool keydown w
-until_seen 20 position_is_not "$p0" || { xdotool keyup w; fail "W did not move the camera"; }
+until_seen 30 position_is_not "$p0" || { xdotool keyup w; fail "W did not move the camera"; }
 xdotool keyup w
 moved=$(position)
 for _ in $(seq 1 20); do
@@ -76,6 +68,13 @@ for _ in $(seq 1 20); do
   [ "$now" = "$moved" ] && break
   moved=$now
 done
+awk -v p="$p0" -v a="$tour" -v b="$moved" 'BEGIN {
+  split(p, P, ", "); split(a, A, ", "); split(b, B, ", ");
+  for (i = 1; i <= 3; i++) { u[i] = A[i] - P[i]; v[i] = B[i] - P[i] }
+  cx = u[2]*v[3] - u[3]*v[2]; cy = u[3]*v[1] - u[1]*v[3]; cz = u[1]*v[2] - u[2]*v[1];
+  lu = sqrt(u[1]^2 + u[2]^2 + u[3]^2); lv = sqrt(v[1]^2 + v[2]^2 + v[3]^2);
+  exit (sqrt(cx^2 + cy^2 + cz^2) <= 0.05 * lu * lv + 0.05) ? 0 : 1 }' ||
+  fail "the tour's camera 0 left its view line ($p0, $tour, $moved)"
 press r position_is "$p0" || fail "R did not restore the pose ($(position) vs $p0)"
 
 # F3 switches to wireframe, which changes the picture.
