@@ -13,6 +13,7 @@ PointLight* rearLight = nullptr;
 PointLight* frontLight = nullptr;
 FrameRenderer* frameRenderer = nullptr;
 InputController* inputController = nullptr;
+OmniShadowMap* shadowMap = nullptr;
 GLint normalMappingLocation = -1;
 GLint shadowMappingLocation = -1;
 CameraSet* cameras = nullptr;

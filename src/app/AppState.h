@@ -10,6 +10,7 @@ class CameraSet;
 class FrameRenderer;
 class InputController;
 class Level;
+class OmniShadowMap;
 class PointLight;
 class ShaderProgram;
 class Water;
@@ -36,6 +37,9 @@ extern PointLight* frontLight;
 
 extern FrameRenderer* frameRenderer; // never released
 extern InputController* inputController;
+
+// The fire light's shadow cube map and its debug cube.
+extern OmniShadowMap* shadowMap;
 
 // Locations of "normalMapping" and "shadowMapping" in phongProgram.
 extern GLint normalMappingLocation;

@@ -9,6 +9,7 @@
 #include "render/FrameRenderer.h"
 #include "render/GL.h"
 #include "render/Level.h"
+#include "render/OmniShadowMap.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
 #include "scene/AssimpLoader.h"
@@ -98,6 +99,7 @@ void assembleScene() {
     }
 
     inputController = new InputController(window);
+    shadowMap = new OmniShadowMap(shadowDebugProgram, shadowPassProgram, level, cameras);
 
     normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
     shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
@@ -116,6 +118,7 @@ void releaseScene() {
     standInFireLight.reset();
     release(phongProgram);
     release(shadowPassProgram);
+    release(shadowMap);
     release(skyLight);
     release(rearLight);
     release(frontLight);

@@ -7,6 +7,7 @@
 #include "effects/Water.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
+#include "render/OmniShadowMap.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
 #include "render/UniformBlocks.h"
@@ -111,6 +112,13 @@ void FrameRenderer::renderFrame() {
     glUniform1i(normalMappingLocation, switches.normalMapping);
     glUniform1i(shadowMappingLocation, switches.shadows);
 
+    // The shadow map is rendered for the Level's first light (the fire's),
+    // always filled: lines in the map would light what they should shadow.
+    const auto lights = level->lights();
+    PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
+    if (switches.shadows == 1 && shadowCaster != nullptr)
+        shadowMap->renderShadowPass(*shadowCaster);
+
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
     if (switches.bufferDebugView == 1) {
@@ -118,6 +126,8 @@ void FrameRenderer::renderFrame() {
         glUseProgram(bufferDebugProgram->program);
         debugQuad->draw(sceneMaskTexture.get());
     }
+    if (switches.shadowDebugView == 1 && shadowCaster != nullptr)
+        shadowMap->drawShadowDebug(*shadowCaster);
 }
 
 void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {

@@ -36,11 +36,13 @@ public:
     // mirrored, which turns its tangent frame left-handed); returns the mesh
     // index.
     unsigned square(unsigned materialIndex, float size = 1.0f, bool mirroredU = false);
-    // The same square lying flat at y = 0 (x and z from 0 to size), facing
-    // up: a floor, or a water surface.
-    unsigned floor(unsigned materialIndex, float size = 1.0f);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
+    // A square from (0, 0, 0) to (size, 0, size) facing +y: a ground, or a
+    // water surface.
+    unsigned floor(unsigned materialIndex, float size = 1.0f);
+    // A closed cube from (0, 0, 0) to (size, size, size), faces outwards.
+    unsigned box(unsigned materialIndex, float size);
     void root(NodeSpec description) { root_ = std::move(description); }
 
     // The scene; the builder keeps nothing.
@@ -50,7 +52,7 @@ public:
 
 private:
     std::vector<MaterialSpec> materials_;
-    enum class Shape { Square, Floor, BareTriangleAndLine };
+    enum class Shape { Square, BareTriangleAndLine, Floor, Box };
     struct MeshSpec {
         unsigned material;
         float size;
