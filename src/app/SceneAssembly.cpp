@@ -60,7 +60,7 @@ void assembleScene() {
         rtr::fatalExit({}); // the loader has said what went wrong
     loader.loadTextures(scene, kTextureFolder);
     level = loader.createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
-    cameras = loader.cameras;
+    cameras = loader.cameras.get();
 
     const glm::vec3 fire = firePosition(*level);
     standInFireLight = std::make_unique<PointLight>(fire + glm::vec3(0.0f, 4.0f, 0.0f), kFireLightColour,

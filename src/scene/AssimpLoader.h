@@ -11,6 +11,7 @@
 #include <assimp/Importer.hpp>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,12 +52,15 @@ public:
                      ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent);
 
     // Walks the whole scene with the application's phongProgram and
-    // shadowPassProgram, imports the cameras into `cameras`, and returns the
-    // Level, which owns the objects and materials from then on.
+    // shadowPassProgram, imports the cameras into `cameras` (freeing the set
+    // of an earlier call), and returns the Level, which owns the objects and
+    // materials from then on.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
     FIBITMAP* bitmap = nullptr;
-    CameraSet* cameras = nullptr;
+    // The loader owns the imported cameras; the program's `cameras` and the
+    // Level only point into the set.
+    std::unique_ptr<CameraSet> cameras;
     Assimp::Importer importer;
     const aiScene* scene = nullptr;
     std::map<std::string, GLuint> diffuseTextures;

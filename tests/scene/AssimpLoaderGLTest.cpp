@@ -375,5 +375,4 @@ TEST_F(Import, ASceneWithoutCamerasStillHasOne) {
     ASSERT_NE(loader_.cameras, nullptr);
     EXPECT_EQ(loader_.cameras->count, 0);
     EXPECT_EQ(loader_.cameras->current()->position, glm::vec3(0.0f));
-    delete loader_.cameras;
 }
