@@ -1,8 +1,8 @@
 // The scene import: objects sorted by node name, textures found by file name
 // in the texture folder and uploaded by extension, materials shared by name
 // with defaults for missing keys, placement through ancestors that made
-// objects, and bad scene and texture files: each is reported and skipped,
-// or imported, never a crash.
+// objects, tangents, and bad scene and texture files: each is reported and
+// skipped, or imported, never a crash.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -19,6 +19,7 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -133,7 +134,8 @@ TEST_F(Import, NodesAreSortedByTheirNamesFirstWords) {
     const unsigned m = b.material({.name = "plain"});
     b.root({"root", {}, {}, {{"transparentGlass", {b.square(m)}}, {"Water", {b.square(m)}},
                               {"fireplace", {b.square(m)}}, {"waterPool", {b.square(m)}},
-                              {"dynamicRock", {b.square(m)}}, {"Fireplace", {b.square(m)}}}});
+                              {"dynamicRock", {b.square(m)}}, {"Fireplace", {b.square(m)}},
+                              {"campfireStones", {b.square(m)}}, {"seaWaterEdge", {b.square(m)}}}});
     Level* level = importCollada(b, false);
     ASSERT_NE(level, nullptr);
     EXPECT_NE(byName(level->getTransparentObjects(), "transparentGlass"), nullptr);
@@ -142,7 +144,9 @@ TEST_F(Import, NodesAreSortedByTheirNamesFirstWords) {
     EXPECT_NE(byName(level->getWaterObjects(), "waterPool"), nullptr);
     EXPECT_NE(byName(level->getOpaqueObjects(), "dynamicRock"), nullptr);
     EXPECT_NE(byName(level->getOpaqueObjects(), "Fireplace"), nullptr);
-    EXPECT_EQ(level->getOpaqueObjects().size(), 3u);
+    EXPECT_NE(byName(level->getOpaqueObjects(), "campfireStones"), nullptr) << "only the first characters count";
+    EXPECT_NE(byName(level->getOpaqueObjects(), "seaWaterEdge"), nullptr);
+    EXPECT_EQ(level->getOpaqueObjects().size(), 5u);
 }
 
 TEST_F(Import, TexturesAreFoundByFileNameAndUploadedByExtension) {
@@ -461,4 +465,34 @@ TEST_F(Import, ASceneWithoutCamerasStillHasOne) {
     ASSERT_NE(loader_.cameras, nullptr);
     EXPECT_EQ(loader_.cameras->count, 0);
     EXPECT_EQ(loader_.cameras->current()->position, glm::vec3(0.0f));
+}
+
+// The importer's tangents: made orthogonal to the normal (not normalised
+// again), with w = -1 where the bitangent points against normal x tangent.
+TEST_F(Import, TangentsAreOrthogonalisedWithTheirHandedness) {
+    SceneBuilder b;
+    const unsigned m = b.material({.name = "m"});
+    b.root({"root", {}, {}, {{"right", {b.square(m)}}, {"left", {b.square(m)}}}});
+    auto scene = b.build();
+    for (unsigned i = 0; i < 2; ++i) {
+        aiMesh* mesh = scene->mMeshes[i];
+        mesh->mTangents = new aiVector3D[4];
+        mesh->mBitangents = new aiVector3D[4];
+        for (unsigned v = 0; v < 4; ++v) {
+            mesh->mTangents[v] = aiVector3D(2, 0, 1); // leans towards the normal (0, 0, 1)
+            mesh->mBitangents[v] = aiVector3D(0, i == 0 ? 1.0f : -1.0f, 0);
+        }
+    }
+    Level* level = importInMemory(*scene);
+    const float lean = 2.0f / std::sqrt(5.0f);
+    for (const auto& [name, w] : {std::pair{"right", 1.0f}, std::pair{"left", -1.0f}}) {
+        SCOPED_TRACE(name);
+        const float* t = byName(level->getOpaqueObjects(), name)->mesh->getTangents();
+        for (int v = 0; v < 4; ++v) {
+            EXPECT_NEAR(t[v * 4 + 0], lean, 1e-6f);
+            EXPECT_NEAR(t[v * 4 + 1], 0.0f, 1e-6f);
+            EXPECT_NEAR(t[v * 4 + 2], 0.0f, 1e-6f);
+            EXPECT_EQ(t[v * 4 + 3], w);
+        }
+    }
 }
