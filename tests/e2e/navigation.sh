@@ -24,20 +24,46 @@ wait_position_change() { # FROM SECONDS
   done
   echo "$1"
 }
+# wait_frames N: waits until the title (frame time included) has changed N
+# times, i.e. about N frames have been drawn.
+wait_frames() {
+  local seen last now
+  seen=0
+  last=$(title)
+  for _ in $(seq 1 600); do
+    now=$(title)
+    if [ "$now" != "$last" ]; then seen=$((seen + 1)); last=$now; fi
+    [ "$seen" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "fewer than $1 frames in 60 s"
+}
+wait_position_is() { # TARGET SECONDS
+  for _ in $(seq 1 $(( $2 * 10 ))); do
+    [ "$(position)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 p0=$(position)
 hold_key Prior
 p1=$(wait_position_change "$p0" 10)
 [ "$p1" != "$p0" ] || fail "Page Up did not change the camera ($p0)"
-for _ in 1 2 3 4; do hold_key Prior; sleep 0.3; done
-sleep 1
-[ "$(position)" = "$p0" ] || fail "five Page Ups did not come back to camera 0 ($(position) vs $p0)"
+# Each press waits for its camera: at a frame a second, two quick presses
+# can fall between the same two polls and count once.
+previous=$p1
+for _ in 1 2 3 4; do
+  hold_key Prior
+  previous=$(wait_position_change "$previous" 20)
+done
+wait_position_is "$p0" 20 || fail "five Page Ups did not come back to camera 0 ($(position) vs $p0)"
 
 # The tour starts with camera 0 dollying along its view direction.
 hold_key Return
 a=$(wait_position_change "$p0" 10)
-sleep 2
-b=$(position)
+sleep 1
+b=$(wait_position_change "$a" 20)
 [ "$a" != "$p0" ] && [ "$b" != "$a" ] || fail "the tour did not move camera 0 ($p0, $a, $b)"
 awk -v p="$p0" -v a="$a" -v b="$b" 'BEGIN {
   split(p, P, ", "); split(a, A, ", "); split(b, B, ", ");
@@ -48,30 +74,29 @@ awk -v p="$p0" -v a="$a" -v b="$b" 'BEGIN {
   fail "the tour's camera 0 left its line ($p0, $a, $b)"
 # Enter again stops the tour and resets every camera.
 hold_key Return
-sleep 1
-[ "$(position)" = "$p0" ] || fail "stopping the tour did not reset camera 0 ($(position))"
+wait_position_is "$p0" 20 || fail "stopping the tour did not reset camera 0 ($(position))"
 
-# Fly forward, then R restores the pose. The last frame that saw W held
-# can end after the key is up, so wait for the camera to settle first.
-hold_key w 1
-moved=$(position)
-for _ in $(seq 1 20); do
-  sleep 0.5
-  now=$(position)
-  [ "$now" = "$moved" ] && break
-  moved=$now
-done
+# Fly forward, then R restores the pose. W is held until a frame has seen
+# it (a frame can take longer than a second), and R waits for two more
+# frames, so that none of them still sees W held.
+xdotool keydown w
+moved=$(wait_position_change "$p0" 30)
+xdotool keyup w
 [ "$moved" != "$p0" ] || fail "W did not move the camera"
+wait_frames 2
 hold_key r
-sleep 1
-[ "$(position)" = "$p0" ] || fail "R did not restore the pose ($(position) vs $p0)"
+wait_position_is "$p0" 20 || fail "R did not restore the pose ($(position) vs $p0)"
 
 # F3 switches to wireframe, which changes the picture.
 "$RUNTIME/tools/thalvek-screenshot" "$WORK/before.png"
 hold_key F3
-sleep 1.5
-"$RUNTIME/tools/thalvek-screenshot" "$WORK/after.png"
-cmp -s "$WORK/before.png" "$WORK/after.png" && fail "F3 did not change the picture"
+changed=0
+for _ in $(seq 1 20); do
+  sleep 1
+  "$RUNTIME/tools/thalvek-screenshot" "$WORK/after.png"
+  cmp -s "$WORK/before.png" "$WORK/after.png" || { changed=1; break; }
+done
+[ "$changed" -eq 1 ] || fail "F3 did not change the picture"
 
 hold_key Escape 1
 wait_exit 30
