@@ -44,10 +44,11 @@ public:
     // Uploads every texture file that a material names as diffuse or normal
     // map, from `textureFolder` + the file name after the last "/". Returns
     // false for embedded textures ("No Texture was found in that scene").
-    // A file that gives no usable image (missing, unknown type, too large,
-    // undecodable, a colour texture that is not jpg, jpeg or png, in any
-    // case) is reported with the texture loader's two lines and keeps no
-    // texture (0 in its table); the other entries go on.
+    // A file that gives no usable image (missing, of unknown type, too
+    // large, undecodable, or a colour texture whose extension is, in any
+    // letter case, not jpg, jpeg or png) is reported with the texture
+    // loader's two lines and keeps no texture (0 in its table); the other
+    // entries go on.
     bool loadTextures(const aiScene* scene, const std::string& textureFolder);
 
     // One node and, depth first, its children. Objects are placed by the
