@@ -9,12 +9,15 @@ as_root() {
 # start_xvfb WIDTHxHEIGHTxDEPTH: starts Xvfb on a display number the server
 # picks itself (no race with other servers), exports DISPLAY and keeps the
 # server's pid in XVFB_PID. The pid is not exported: a child script that
-# cleans up its own server must never stop its parent's.
+# cleans up its own server must never stop its parent's. -noreset: without
+# it the server resets whenever its last client disconnects, and a client
+# that connects during the reset (parallel tests do) fails to open the
+# display.
 start_xvfb() {
   local screen=${1:-1280x720x24} fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   read -r -t 20 number <"$fifo" || true
