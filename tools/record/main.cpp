@@ -26,6 +26,7 @@
 #include <GLFW/glfw3.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -162,6 +163,11 @@ private:
 struct Recording {
     long frames = 0;       // frames in the video
     bool interrupted = false;
+    // Where the time went, on this thread: the program's frame (update,
+    // passes, mix, swap) and the recording's part (read-back, the pipe to
+    // ffmpeg, the samples file).
+    double renderSeconds = 0.0;
+    double recordSeconds = 0.0;
     std::string error;     // set when the recording failed
 };
 
@@ -202,6 +208,8 @@ Recording recordFrames(const RecordOptions& options, const FrameRange& range, Lo
         return result.error.empty();
     };
 
+    using Clock = std::chrono::steady_clock;
+    auto since = [](Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); };
     Progress progress(range.count, stdout);
     long rendered = 0;
     while (rendered < range.count) {
@@ -211,28 +219,39 @@ Recording recordFrames(const RecordOptions& options, const FrameRange& range, Lo
             std::printf("Stopping: finishing the file with the %ld frames rendered\n", rendered);
             break;
         }
+        auto started = Clock::now();
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
         glEnable(GL_CULL_FACE);
         updateFrame(dt);
         renderFrame();
         const std::vector<float>& mix = sound.mix(samplesOfFrame(frame++, rate, options.fps));
+        result.renderSeconds += since(started);
         if (readback) {
+            started = Clock::now();
             if (readback->full() && !deliverOldest())
                 break;
             readback->capture();
             // The sound of every frame captured; each one reaches the video
             // below, so both streams end on the same frame.
-            std::fwrite(mix.data(), sizeof(float), mix.size(), samples);
+            if (std::fwrite(mix.data(), sizeof(float), mix.size(), samples) != mix.size()) {
+                result.error = std::string("cannot write the sound's samples: ") + std::strerror(errno);
+                break;
+            }
+            result.recordSeconds += since(started);
         }
+        started = Clock::now();
         glfwSwapBuffers(window);
         glfwPollEvents();
+        result.renderSeconds += since(started);
         ++rendered;
         progress.update(rendered);
     }
     progress.close();
+    const auto draining = Clock::now();
     while (result.error.empty() && readback && readback->pending() > 0)
         deliverOldest();
+    result.recordSeconds += since(draining);
     if (encoder == nullptr)
         result.frames = rendered;
     return result;
@@ -384,25 +403,43 @@ int main(int argc, char** argv) {
     glfwTerminate();
 
     const int doneStatus = recording.interrupted ? kExitInterrupted : 0;
+    const double perFrame = 1000.0 / std::max(1L, recording.frames);
     if (options.noOutput) {
         std::printf("Rendered %ld frames in %s: %.1f ms per frame; wrote nothing\n", recording.frames,
-                    Progress::clock(seconds).c_str(), recording.frames > 0 ? 1000.0 * seconds / recording.frames : 0.0);
+                    Progress::clock(seconds).c_str(), seconds * perFrame);
         return doneStatus;
     }
-    std::fclose(samples);
+    const bool samplesWritten = std::fclose(samples) == 0;
     const bool encoded = encoder->finish();
-    if (!recording.error.empty() || !encoded)
-        return fail((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) + ": " + tailOf(log));
-    if (recording.frames == 0) {
+    if (recording.error.empty() && !samplesWritten)
+        return fail("cannot write the sound's samples into " + samplesFile.string());
+    if (recording.error.empty() && recording.frames == 0) {
         std::printf("Stopped before the first frame: nothing written\n");
         return doneStatus;
     }
-    if (!muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate, output, log))
+    if (!recording.error.empty() || !encoded) {
+        const std::string said = tailOf(log);
+        return fail((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
+                    (said.empty() ? "" : "; ffmpeg: " + said));
+    }
+    if (!muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate, output, log)) {
+        std::error_code error;
+        fs::remove(output, error); // a half-written file is no video
         return fail("ffmpeg could not add the sound to " + output.string() + ": " + tailOf(log));
+    }
 
-    std::printf("%s %s: %ld frames (%.2f s) with sound, in %s (%.1f ms per frame)\n",
+    std::printf("%s %s: %ld frames (%.2f s) with sound, in %s\n",
                 recording.interrupted ? "Stopped early; wrote" : "Wrote", options.output.c_str(), recording.frames,
-                static_cast<double>(recording.frames) / options.fps, Progress::clock(seconds).c_str(),
-                1000.0 * seconds / recording.frames);
+                static_cast<double>(recording.frames) / options.fps, Progress::clock(seconds).c_str());
+    // ffmpeg's own work does not show in this thread's times: it competes
+    // for the same cores, so its processor time is given beside them.
+    struct rusage children = {};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    const double ffmpegSeconds = static_cast<double>(children.ru_utime.tv_sec + children.ru_stime.tv_sec) +
+                                 (children.ru_utime.tv_usec + children.ru_stime.tv_usec) / 1e6;
+    std::printf("Per frame: %.1f ms in all, %.1f ms rendering, %.1f ms reading back and writing; "
+                "ffmpeg used %.1f ms of processor time\n",
+                seconds * perFrame, recording.renderSeconds * perFrame, recording.recordSeconds * perFrame,
+                ffmpegSeconds * perFrame);
     return doneStatus;
 }
