@@ -7,6 +7,7 @@ ShaderProgram* phongProgram = nullptr;
 ShaderProgram* shadowPassProgram = nullptr;
 ShaderProgram* shadowDebugProgram = nullptr;
 Level* level = nullptr;
+Campfire* campfire = nullptr;
 PointLight* skyLight = nullptr;
 PointLight* rearLight = nullptr;
 PointLight* frontLight = nullptr;

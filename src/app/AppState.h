@@ -6,6 +6,7 @@
 #include "render/GL.h"
 
 struct GLFWwindow;
+class Campfire;
 class CameraSet;
 class FrameRenderer;
 class InputController;
@@ -24,6 +25,9 @@ extern ShaderProgram* shadowPassProgram;
 extern ShaderProgram* shadowDebugProgram; // never released
 
 extern Level* level;
+
+// The fire effect: flames, smoke, heat haze and the fire light.
+extern Campfire* campfire;
 
 // The three fixed moonlight fills.
 extern PointLight* skyLight;

@@ -4,6 +4,7 @@
 #include "app/CameraInput.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "effects/Campfire.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
@@ -20,6 +21,9 @@ void updateFrame(double dt) {
         cameras->runTour(dt);
     else
         cameras->current()->fly(static_cast<float>(dt), inputController->input());
+
+    // Before the shadow matrices: the fire light moves with the flames.
+    campfire->update(static_cast<float>(dt));
 
     if (inputController->shadows == 1)
         for (PointLight* light : level->lights())

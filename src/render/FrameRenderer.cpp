@@ -4,6 +4,7 @@
 #include "app/Camera.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "effects/Campfire.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
@@ -145,12 +146,9 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     const glm::mat4 viewAndProjection[2] = {view, projection};
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
 
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    // The fire's particles, smoke mask and heat haze, and the water, join
-    // the scene pass here with their effects. The frame ends with the
-    // picture as the only draw buffer.
-    const GLenum picture = GL_COLOR_ATTACHMENT0;
-    glDrawBuffers(1, &picture);
+    drawCampfire();
+    // The water joins the scene pass here. The frame ends with the picture
+    // as the only draw buffer.
     // Nothing after this point tests against the scene's depth.
     invalidateDepth();
 
@@ -167,4 +165,31 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glGetError();
     glUseProgram(compositionProgram->program);
     screenQuad->draw(sceneColourTexture.get());
+}
+
+void FrameRenderer::drawCampfire() {
+    const GLenum picture = GL_COLOR_ATTACHMENT0, copyAndMasks = GL_COLOR_ATTACHMENT1;
+    if (campfire == nullptr) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDrawBuffers(1, &picture);
+        return;
+    }
+    // Flames and smoke go into both targets, depth-tested against the
+    // scene, with the alpha of the second target kept for the masks.
+    {
+        rtr::PassTimer timer(rtr::Pass::Particles);
+        campfire->particles->draw();
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    {
+        rtr::PassTimer timer(rtr::Pass::FireMask);
+        glDrawBuffers(1, &copyAndMasks);
+        campfire->drawMask();
+        glDrawBuffers(1, &picture);
+    }
+    // The haze reads the second target and writes the picture.
+    rtr::PassTimer timer(rtr::Pass::Haze);
+    glDepthMask(GL_FALSE);
+    campfire->haze->draw(sceneMaskTexture.get());
+    glDepthMask(GL_TRUE);
 }

@@ -41,6 +41,9 @@ public:
     bool isWaterVisible() const { return waterVisible; }
 
 private:
+    // Scene pass: the fire's particles into both targets, its smoke mask
+    // into the second target's alpha, the heat haze into the picture.
+    void drawCampfire();
     void invalidateDepth();
 
     rtr::gl::FramebufferName sceneFramebuffer;
