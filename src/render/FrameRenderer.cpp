@@ -141,6 +141,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
 
     const glm::mat4 sky = projection * view * glm::translate(glm::mat4(1.0f), camera.position);
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
+    level->setEyePosition(camera.position);
     level->draw(frustum);
 
     const glm::mat4 viewAndProjection[2] = {view, projection};

@@ -7,6 +7,28 @@
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
 #include "scene/Material.h"
+#include "scene/Mesh.h"
+
+#include <algorithm>
+
+namespace {
+
+// The middle of the mesh's bounding box, in the mesh's own coordinates.
+glm::vec3 localCentre(Mesh& mesh) {
+    const float* positions = mesh.getPositions();
+    const unsigned count = mesh.getVertexCount();
+    if (positions == nullptr || count == 0)
+        return glm::vec3(0.0f);
+    glm::vec3 lowest(positions[0], positions[1], positions[2]), highest = lowest;
+    for (unsigned v = 1; v < count; ++v) {
+        const glm::vec3 p(positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]);
+        lowest = glm::min(lowest, p);
+        highest = glm::max(highest, p);
+    }
+    return (lowest + highest) * 0.5f;
+}
+
+} // namespace
 
 Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList opaqueObjects,
              ObjectList transparentObjects, ObjectList waterObjects, ObjectList secondaryObjects,
@@ -21,6 +43,10 @@ Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList
     const GLint blockSize = rtr::blocks::bindProgramBlock(litProgram->program, rtr::blocks::kLights);
     lightsBuffer = rtr::blocks::createBlockBuffer(rtr::blocks::kLights, blockSize);
     staging.assign(static_cast<std::size_t>(blockSize) / 4 * 4, std::byte{0});
+
+    for (const auto& object : this->transparentObjects)
+        transparentCentres.push_back(localCentre(*object->mesh));
+    transparentOrder.reserve(this->transparentObjects.size());
 }
 
 Level::~Level() {
@@ -86,6 +112,19 @@ void Level::update(double elapsed) {
     glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(lastUploadSize), staging.data());
 }
 
+void Level::sortTransparentObjects() {
+    transparentOrder.clear();
+    for (std::size_t i = 0; i < transparentObjects.size(); ++i) {
+        ImportObject* object = transparentObjects[i].get();
+        const glm::vec3 centre(object->modelMatrix * glm::vec4(transparentCentres[i], 1.0f));
+        const glm::vec3 offset = centre - eyePosition;
+        transparentOrder.emplace_back(glm::dot(offset, offset), object);
+    }
+    // Farthest first; equally far objects keep their list order.
+    std::stable_sort(transparentOrder.begin(), transparentOrder.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+}
+
 void Level::draw(const Frustum& frustum) {
     if (!initialised) {
         initShadowSamplers();
@@ -123,7 +162,8 @@ void Level::draw(const Frustum& frustum) {
         glDepthMask(GL_FALSE);
         glDisable(GL_CULL_FACE);
         glUseProgram(litProgram->program);
-        for (const auto& object : transparentObjects)
+        sortTransparentObjects();
+        for (const auto& [distance, object] : transparentOrder)
             object->draw(frustum);
         glEnable(GL_CULL_FACE);
         glDepthMask(GL_TRUE);

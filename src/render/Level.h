@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class Camera;
@@ -51,6 +52,11 @@ public:
     ObjectList getSecondaryObjects() const { return raw(secondaryObjects); }
     std::vector<Material*> getMaterials() const;
 
+    // Where the pass about to draw looks from. Transparent objects blend
+    // without writing depth, so they are drawn back to front from here: a
+    // far spruce crown drawn after a near one would show in front of it.
+    void setEyePosition(const glm::vec3& eye) { eyePosition = eye; }
+
     Skybox& getSky() { return sky; }
     // How many bytes the last update uploaded.
     std::size_t lastLightsUploadSize() const { return lastUploadSize; }
@@ -61,6 +67,7 @@ private:
     using OwnedList = std::vector<std::unique_ptr<ImportObject>>;
     static ObjectList raw(const OwnedList& list);
     static OwnedList own(ObjectList list);
+    void sortTransparentObjects();
 
     OwnedList opaqueObjects;
     OwnedList transparentObjects;
@@ -76,4 +83,10 @@ private:
     std::unique_ptr<rtr::UniformBuffer> lightsBuffer;
     std::vector<std::byte> staging;
     std::size_t lastUploadSize = 0;
+    glm::vec3 eyePosition{0.0f};
+    // The middle of each transparent object's mesh, in list order, and the
+    // objects with their squared distance from the eye, sorted every draw
+    // (kept to avoid an allocation per frame).
+    std::vector<glm::vec3> transparentCentres;
+    std::vector<std::pair<float, ImportObject*>> transparentOrder;
 };

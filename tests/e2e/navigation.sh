@@ -1,5 +1,7 @@
 # The real binary driven like a user: the loading title, Page Up through the
 # cameras, the tour along camera 0's view, R after flying, F3, and Escape.
+# Every step waits for the state it needs (the camera position or new frames
+# in the title), so a slow, loaded machine only makes it slower.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 1280x720x24
 launch
@@ -16,28 +18,54 @@ done
 wait_title "$FRAME_TITLE" 180
 
 position() { title | sed -E 's/.*Position = \((.*)\)$/\1/'; }
-wait_position_change() { # FROM SECONDS
-  for _ in $(seq 1 $(( $2 * 10 ))); do
+# wait_position_change FROM: the first position other than FROM, or FROM
+# after two minutes.
+wait_position_change() {
+  for _ in $(seq 1 1200); do
     p=$(position)
     [ "$p" != "$1" ] && { echo "$p"; return 0; }
     sleep 0.1
   done
   echo "$1"
 }
+# wait_position TARGET: until the camera is at TARGET; fails after two minutes.
+wait_position() {
+  for _ in $(seq 1 1200); do
+    [ "$(position)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "the camera never came to ($1), it is at ($(position))"
+}
+# wait_frames N: until the title has been rewritten N times.
+wait_frames() {
+  local seen=0 last now
+  last=$(title)
+  for _ in $(seq 1 2400); do
+    now=$(title)
+    if [ "$now" != "$last" ]; then
+      seen=$((seen + 1)); last=$now
+      [ "$seen" -ge "$1" ] && return 0
+    fi
+    sleep 0.05
+  done
+  fail "fewer than $1 frames in two minutes"
+}
 
 p0=$(position)
+previous=$p0
+for i in 1 2 3 4; do
+  hold_key Prior
+  next=$(wait_position_change "$previous")
+  [ "$next" != "$previous" ] || fail "Page Up $i did not change the camera ($previous)"
+  previous=$next
+done
 hold_key Prior
-p1=$(wait_position_change "$p0" 10)
-[ "$p1" != "$p0" ] || fail "Page Up did not change the camera ($p0)"
-for _ in 1 2 3 4; do hold_key Prior; sleep 0.3; done
-sleep 1
-[ "$(position)" = "$p0" ] || fail "five Page Ups did not come back to camera 0 ($(position) vs $p0)"
+wait_position "$p0"
 
 # The tour starts with camera 0 dollying along its view direction.
 hold_key Return
-a=$(wait_position_change "$p0" 10)
-sleep 2
-b=$(position)
+a=$(wait_position_change "$p0")
+b=$(wait_position_change "$a")
 [ "$a" != "$p0" ] && [ "$b" != "$a" ] || fail "the tour did not move camera 0 ($p0, $a, $b)"
 awk -v p="$p0" -v a="$a" -v b="$b" 'BEGIN {
   split(p, P, ", "); split(a, A, ", "); split(b, B, ", ");
@@ -46,34 +74,31 @@ awk -v p="$p0" -v a="$a" -v b="$b" 'BEGIN {
   lu = sqrt(u[1]^2 + u[2]^2 + u[3]^2); lv = sqrt(v[1]^2 + v[2]^2 + v[3]^2);
   exit (sqrt(cx^2 + cy^2 + cz^2) <= 0.05 * lu * lv + 0.05) ? 0 : 1 }' ||
   fail "the tour's camera 0 left its line ($p0, $a, $b)"
-# Enter again stops the tour and resets every camera.
+# Enter again stops the tour and resets every camera; it stays put.
 hold_key Return
-sleep 1
-[ "$(position)" = "$p0" ] || fail "stopping the tour did not reset camera 0 ($(position))"
+wait_position "$p0"
+wait_frames 2
+[ "$(position)" = "$p0" ] || fail "the camera moved after the tour stopped ($(position))"
 
-# Fly forward, then R restores the pose. The last frame that saw W held
-# can end after the key is up, so wait for the camera to settle first.
+# Fly forward; once W is up the camera stops at once, and R restores the pose.
 hold_key w 1
-moved=$(position)
-for _ in $(seq 1 20); do
-  sleep 0.5
-  now=$(position)
-  [ "$now" = "$moved" ] && break
-  moved=$now
-done
+moved=$(wait_position_change "$p0")
 [ "$moved" != "$p0" ] || fail "W did not move the camera"
+wait_frames 1
+stopped=$(position)
+wait_frames 2
+[ "$(position)" = "$stopped" ] || fail "the camera went on moving after W was released"
 hold_key r
-sleep 1
-[ "$(position)" = "$p0" ] || fail "R did not restore the pose ($(position) vs $p0)"
+wait_position "$p0"
 
 # F3 switches to wireframe, which changes the picture.
 "$RUNTIME/tools/thalvek-screenshot" "$WORK/before.png"
 hold_key F3
-sleep 1.5
+wait_frames 2
 "$RUNTIME/tools/thalvek-screenshot" "$WORK/after.png"
 cmp -s "$WORK/before.png" "$WORK/after.png" && fail "F3 did not change the picture"
 
 hold_key Escape 1
-wait_exit 30
+wait_exit 60
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after Escape"
 echo "PASS"

@@ -74,6 +74,7 @@ protected:
         const glm::mat4 sky = projection * view * glm::translate(glm::mat4(1.0f), eye);
         rtr::blocks::writeMatrices(*matrices_, rtr::blocks::matrices::kTransform, &sky);
         level.update(0.0);
+        level.setEyePosition(eye);
         level.draw(Frustum::disabled());
         glFinish();
         return readPixels(0, 0, kWidth, kHeight);
@@ -182,6 +183,24 @@ TEST_F(LevelTest, TransparentBlendsOverTheSkyAndTheSkyNeverCoversOpaque) {
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_EQ(depthWrites, GL_TRUE);
+}
+
+TEST_F(LevelTest, ANearerTransparentObjectCoversAFartherOneWhateverTheirListOrder) {
+    const glm::vec4 red(0.9f, 0.1f, 0.1f, 0.7f), blue(0.1f, 0.1f, 0.9f, 0.7f);
+    const int x = kWidth / 2, y = kHeight / 2;
+    Image frames[2];
+    for (int nearFirst = 0; nearFirst < 2; ++nearFirst) {
+        std::vector<Material*> materials;
+        auto* nearRed = square({0.1f, 0.0f, 0.5f}, red, materials);
+        auto* farBlue = square({-0.1f, 0.0f, -0.5f}, blue, materials);
+        auto level = makeLevel({}, nearFirst == 1 ? Level::ObjectList{nearRed, farBlue} : Level::ObjectList{farBlue, nearRed},
+                               materials);
+        frames[nearFirst] = render(*level);
+        const Rgba p = frames[nearFirst].at(x, y);
+        EXPECT_GT(p.r, p.b + 30) << "the far crown shows in front of the near one (near listed "
+                                << (nearFirst == 1 ? "first" : "last") << ")";
+    }
+    EXPECT_EQ(frames[0].at(x, y), frames[1].at(x, y));
 }
 
 TEST_F(LevelTest, ShadowCubeMapGoesToUnitTwoOnlyWhileShadowsAreOn) {

@@ -44,13 +44,13 @@ unsigned SceneBuilder::material(const MaterialSpec& description) {
     return static_cast<unsigned>(materials_.size() - 1);
 }
 
-unsigned SceneBuilder::square(unsigned materialIndex, float size) {
-    meshes_.push_back({materialIndex, size, false});
+unsigned SceneBuilder::square(unsigned materialIndex, float size, bool mirroredU) {
+    meshes_.push_back({materialIndex, size, false, mirroredU});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
 unsigned SceneBuilder::bareTriangleAndLine(unsigned materialIndex) {
-    meshes_.push_back({materialIndex, 1.0f, true});
+    meshes_.push_back({materialIndex, 1.0f, true, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
@@ -104,7 +104,10 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
             mesh->mNumVertices = 4;
             mesh->mVertices = new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
             mesh->mNormals = new aiVector3D[4]{{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
-            mesh->mTextureCoords[0] = new aiVector3D[4]{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+            if (description.mirroredU)
+                mesh->mTextureCoords[0] = new aiVector3D[4]{{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+            else
+                mesh->mTextureCoords[0] = new aiVector3D[4]{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
             mesh->mNumUVComponents[0] = 2;
             mesh->mNumFaces = 2;
             mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({2, 3, 0})};

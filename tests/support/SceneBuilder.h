@@ -31,9 +31,11 @@ class SceneBuilder {
 public:
     // Returns the material's index.
     unsigned material(const MaterialSpec& description);
-    // A unit square at z = 0 (two triangles) with normals and UVs; returns
-    // the mesh index.
-    unsigned square(unsigned materialIndex, float size = 1.0f);
+    // A square from (0, 0, 0) to (size, size, 0) (two triangles) facing +z,
+    // with normals and UVs u = x / size, v = y / size (u = 1 - x / size when
+    // mirrored, which turns its tangent frame left-handed); returns the mesh
+    // index.
+    unsigned square(unsigned materialIndex, float size = 1.0f, bool mirroredU = false);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
     void root(NodeSpec description) { root_ = std::move(description); }
@@ -49,6 +51,7 @@ private:
         unsigned material;
         float size;
         bool bare;
+        bool mirroredU = false;
     };
     std::vector<MeshSpec> meshes_;
     NodeSpec root_{"root", {}, {}, {}};
