@@ -31,8 +31,6 @@ public:
 
     float time = 0.0f; // scroll phase in [0, 1)
 
-    GLuint getDistortionMap() const { return dudvTexture.get(); }
-
 private:
     std::unique_ptr<ShaderProgram> program;
     rtr::gl::VertexArrayName vertexArray;

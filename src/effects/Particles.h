@@ -151,8 +151,6 @@ public:
     // nothing, not even the blend function.
     void drawGroup(Group& group);
 
-    const ShaderProgram& getProgram() const { return *program; }
-
     std::vector<std::unique_ptr<Group>> groups;
     std::vector<Emitter*> emitters;
 

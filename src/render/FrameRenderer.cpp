@@ -148,9 +148,8 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
 
     drawCampfire();
-    // The water joins the scene pass here. The frame ends with the picture
-    // as the only draw buffer.
-    // Nothing after this point tests against the scene's depth.
+    // The scene pass ends with the picture as the only draw buffer, and
+    // nothing after this point tests against the scene's depth.
     invalidateDepth();
 
     // Composition of the picture onto the window.
@@ -170,11 +169,6 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
 
 void FrameRenderer::drawCampfire() {
     const GLenum picture = GL_COLOR_ATTACHMENT0, copyAndMasks = GL_COLOR_ATTACHMENT1;
-    if (campfire == nullptr) {
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glDrawBuffers(1, &picture);
-        return;
-    }
     // Flames and smoke go into both targets, depth-tested against the
     // scene, with the alpha of the second target kept for the masks.
     {

@@ -1,6 +1,6 @@
 // The particle simulation without a context: the random draws, the life and
-// death of particles in a pool, the fire emitter's pacing, and the fire
-// light's sway and flicker.
+// death of particles in a pool, the fire emitter's pacing, the fire light's
+// sway and flicker, and the haze's phase.
 
 #include "effects/Campfire.h"
 #include "effects/FireEmitter.h"
@@ -227,4 +227,16 @@ TEST(FireLight, FlickerWandersWithin9And13) {
         high = high || intensity == 13.0f;
     }
     EXPECT_TRUE(low && high) << "a long frame drives it against both bounds";
+}
+
+TEST(HeatHazePhase, RunsFromZeroToOneInFiveSecondsAndWraps) {
+    EXPECT_FLOAT_EQ(HeatHaze::nextPhase(0.0f, 2.5f), 0.5f);
+    EXPECT_NEAR(HeatHaze::nextPhase(0.99f, 0.1f), 0.01f, 1e-6f);
+    float phase = 0.0f;
+    for (int i = 0; i < 300; ++i) {
+        phase = HeatHaze::nextPhase(phase, 1.0f / 60.0f);
+        ASSERT_GE(phase, 0.0f);
+        ASSERT_LT(phase, 1.0f);
+    }
+    EXPECT_LT(std::min(phase, 1.0f - phase), 1e-4f) << "five seconds make one whole cycle";
 }
