@@ -3,8 +3,9 @@
 // next so the animation flows at any frame rate, tinted from startColor at
 // birth to endColor at death, and faded by the colour's alpha over life.
 // The flame sheet holds colour already weighted by its own alpha, so added
-// up the flames glow where the sheet is hot and vanish where it is empty;
-// the smoke puff holds plain grey with a soft alpha. Both scene targets get
+// up the flames glow where the sheet is hot and vanish where it is empty
+// (the blend's alpha on top makes their soft fringes fall off faster); the
+// smoke puff holds plain grey with a soft alpha. Both scene targets get
 // the same colour: the second is the copy the distortion effects read.
 
 layout(std140) uniform Particle {
