@@ -49,5 +49,7 @@ inline constexpr int kKeyTableSize = 348;
 extern unsigned char keyState[kKeyTableSize];
 extern unsigned char previousKeyState[kKeyTableSize];
 
+// The one audio system is audio() in audio/AudioSystem.h, made on first use.
+
 // Accumulated angle of the tour's orbit move; never reset.
 extern float orbitAngle;

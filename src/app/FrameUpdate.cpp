@@ -4,6 +4,7 @@
 #include "app/CameraInput.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "audio/AudioSystem.h"
 #include "effects/Campfire.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
@@ -29,4 +30,8 @@ void updateFrame(double dt) {
         for (PointLight* light : level->lights())
             updateFaceMatrices(*light);
     level->update(dt);
+
+    // The listener hears from the selected camera.
+    const Camera& camera = *cameras->current();
+    audio().placeListener(camera.position, camera.direction, camera.up);
 }

@@ -4,6 +4,7 @@
 #include "app/CameraInput.h"
 #include "app/CameraSet.h"
 #include "app/KeyTable.h"
+#include "audio/AudioSystem.h"
 #include "render/Level.h"
 #include "render/PointLight.h"
 
@@ -104,6 +105,9 @@ void InputController::handleKeys() {
         if (keyWentDown(GLFW_KEY_PAGE_DOWN))
             cameras->selectPrevious();
     }
+    // M silences every sound for the rest of the run.
+    if (keyWentDown(GLFW_KEY_M))
+        audio().stopAllSources();
 
     endKeyFrame();
 }

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "audio/AudioSystem.h"
 #include "effects/Campfire.h"
 #include "render/Console.h"
 #include "render/FrameRenderer.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr const char* kSceneFile = "../Data/ThalvekF.dae";
 constexpr const char* kTextureFolder = "../Textures/new/";
+constexpr const char* kMusicFile = "../SFX/music.ogg";
 // The fire sits a little off the centre of the fire pit's mesh.
 constexpr glm::vec3 kFireDisplacement{0.05f, 0.1f, 0.1f};
 
@@ -73,6 +75,16 @@ void assembleScene() {
     level->addLight(frontLight);
 
     frameRenderer = new FrameRenderer();
+
+    // The music sits on the listener (relative, at the default position
+    // 0, 0, 0), so it sounds the same wherever the camera goes. Without a
+    // device or the file the demo runs on without it.
+    if (ALuint* music = audio().createSource(kMusicFile)) {
+        alSourcei(*music, AL_LOOPING, AL_TRUE);
+        alSourcei(*music, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSourcePlay(*music);
+    }
+
     inputController = new InputController(window);
 
     normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
