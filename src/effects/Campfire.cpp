@@ -1,5 +1,6 @@
 #include "effects/Campfire.h"
 
+#include "audio/AudioSystem.h"
 #include "effects/EffectTexture.h"
 #include "render/GLDebug.h"
 #include "render/UniformBlocks.h"
@@ -15,6 +16,7 @@ constexpr float kLightIntensity = 10.0f;
 constexpr float kSway = 5.0f;
 constexpr float kFlickerSpeed = 25.0f; // intensity change per second, at most
 constexpr float kFlickerLow = 9.0f, kFlickerHigh = 13.0f;
+constexpr const char* kCracklingFile = "../SFX/crackling.ogg";
 
 void setUpFlames(rtr::Particles::Group& flames, GLuint texture) {
     flames.texture = texture;
@@ -60,6 +62,15 @@ Campfire::Campfire(const glm::vec3& position) {
     haze = std::make_unique<HeatHaze>(position + kHazeRaise);
     lightBase = position + kLightRaise;
     light = std::make_unique<PointLight>(lightBase, kLightColour, kLightIntensity);
+
+    // The crackling loops at the fire for the whole run; the audio system
+    // owns the source. A silent demo, or a sound that failed to load (the
+    // audio system has said why), simply has none.
+    if (ALuint* crackling = audio().createSource(kCracklingFile)) {
+        alSourcei(*crackling, AL_LOOPING, AL_TRUE);
+        alSourcefv(*crackling, AL_POSITION, &position.x);
+        alSourcePlay(*crackling);
+    }
 }
 
 Campfire::~Campfire() {

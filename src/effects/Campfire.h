@@ -1,8 +1,9 @@
 #pragma once
 // The campfire: flames and smoke from one particle system fed by the fire
 // emitter, an alpha mask where the smoke passes (so the distortion effects
-// can tell smoke from scene), the heat haze above, and an orange point
-// light that sways with the flames' centre and flickers. The light's
+// can tell smoke from scene), the heat haze above, an orange point light
+// that sways with the flames' centre and flickers, and a looping crackling
+// sound placed at the fire. The light's
 // motion is plain arithmetic on the flames' pool, so it is tested without
 // a context.
 
@@ -19,7 +20,8 @@
 
 class Campfire {
 public:
-    // The fire burns at `position`; its light rests 4 units above it.
+    // The fire burns at `position`; its light rests 4 units above it. Starts
+    // the crackling (the audio system's first use opens the device).
     explicit Campfire(const glm::vec3& position);
     // Releases the two sprite textures, the emitter, the particle system,
     // the haze, the mask program, then the light.
