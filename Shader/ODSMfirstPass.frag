@@ -1,9 +1,12 @@
 #version 330 core
-// The stored depth is the fragment's distance to the light divided by the
-// far plane: the face projection has its near plane at 0, where the usual
-// perspective depth is the same everywhere. The lit program compares against
-// this same encoding.
-in vec4 worldPosition;
+// Depth of the shadow cube map: the fragment's distance to the light, mapped
+// from [near, far] to [0, 1]. The face projection has its near plane at 0,
+// where the usual perspective depth is the same everywhere, so the distance
+// is written here instead; the lit program decodes it the same way.
+in vec3 worldPosition;
 uniform vec4 light_pos;
 uniform vec2 near_far;
-void main() { gl_FragDepth = clamp(distance(worldPosition.xyz, light_pos.xyz) / near_far.y, 0.0, 1.0); }
+void main() {
+    float distanceToLight = distance(worldPosition, light_pos.xyz);
+    gl_FragDepth = clamp((distanceToLight - near_far.x) / (near_far.y - near_far.x), 0.0, 1.0);
+}

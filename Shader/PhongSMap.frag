@@ -41,6 +41,9 @@ in vec3 worldNormal;
 in vec4 worldTangent;
 in vec2 texCoord;
 in vec3 eyePosition;
+// 1 in the water's mirrored pass: the mirror turns every triangle's winding
+// around, so there the faces towards the eye are the ones GL calls back.
+flat in int mirroredView;
 
 layout(location = 0) out vec4 colour;
 layout(location = 1) out vec4 sceneCopy;
@@ -51,10 +54,13 @@ const int kShadowedLight = 2;
 const vec3 kNightAmbient = vec3(0.035, 0.045, 0.075);
 const vec3 kFogColour = vec3(0.015, 0.022, 0.045);
 const float kFogDensity = 0.0045;
+// Light below this moves the exposed colour by less than half a step of 255
+// (the exposure curve rises at most 1.4 per unit of light).
+const float kInvisibleLight = 0.5 / 255.0 / 1.4;
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
-    if (!gl_FrontFacing)
+    if (gl_FrontFacing == (mirroredView == 1))
         n = -n; // two-sided foliage cards
     if (normalMapping == 1 && texCount > 1.5) {
         vec3 t = worldTangent.xyz - n * dot(n, worldTangent.xyz);
@@ -68,34 +74,95 @@ vec3 surfaceNormal() {
     return n;
 }
 
-// 1 where the fire light reaches the fragment, 0 in its shadow. The cube map
-// holds distance to the light / far plane; where no map is bound it reads 0,
-// which no real surface can store, so that reads as unshadowed.
-float fireVisibility(Light light, vec3 n) {
-    if (shadowMapping != 1)
-        return 1.0;
+// Reading the fire light's shadow cube map. Each texel holds the distance
+// from the light to the nearest caster, mapped from [near, far] to [0, 1]
+// (the first pass's encoding).
+//
+// Filtering: up to nine taps on a 3 x 3 grid one shadow texel apart, across
+// the light's ray, give edges about three texels soft instead of texel
+// stairs. The four corner taps come first; where they agree, the fragment
+// is wholly lit or wholly shadowed and the other five are skipped, which
+// saves most of the lookups' cost (only the soft edges take all nine).
+// Bias: each tap is compared with the distance at which its own ray meets
+// the plane of the receiving triangle (its facet, from screen derivatives),
+// not with the fragment's distance, so a lit surface at any slope compares
+// with itself and finds no shadow: no acne, and no slope-scaled bias that
+// would lift shadows off their casters. What is left is the linear filter's
+// error on a plane, well below the fixed bias of 0.2 % of the distance;
+// that is too little to let light leak under things standing on the ground.
+// Seams: the faces are rendered with a field of view of 2 atan(1024/1023)
+// so that the edge texels exist on both sides; a lookup scales the minor
+// axes of its direction by 1023/1024 to land on the texel that was rendered
+// for that very direction, the same on either side of a face edge.
+const float kShadowTexelAngle = 2.0 / 512.0;
+const float kShadowBias = 0.002;
+const float kFaceScale = 1023.0 / 1024.0;
+const vec2 kCornerTaps[4] = vec2[4](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
+const vec2 kInnerTaps[5] = vec2[5](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(-1.0, 0.0), vec2(0.0, 1.0), vec2(0.0, -1.0));
+
+vec3 shadowLookupDirection(vec3 direction) {
+    vec3 a = abs(direction);
+    float major = max(a.x, max(a.y, a.z));
+    return mix(direction * kFaceScale, direction, vec3(greaterThanEqual(a, vec3(major))));
+}
+
+// The receiving plane and the light, as seen by the taps.
+struct ShadowReceiver {
+    vec3 ray;           // unit direction from the light to the fragment
+    vec3 across, up;    // unit directions across the ray
+    vec3 normal;        // the plane's normal, turned to the light
+    float planeToLight; // the light's distance from the plane
+    float distance;     // the fragment's distance from the light
+    float bias;
+};
+
+// What the map stores along the tap's direction (0 where no map is bound),
+// and whether the receiving plane lies beyond it there (0) or not (1).
+float shadowTap(ShadowReceiver r, Light light, vec2 offset, out float stored) {
+    vec3 tap = r.ray + (r.across * offset.x + r.up * offset.y) * kShadowTexelAngle;
+    // Where the tap's ray meets the receiving plane; a ray that runs away
+    // from the plane keeps the fragment's own distance.
+    float approach = -dot(r.normal, tap);
+    float receiver = approach > 1e-4 ? r.planeToLight * length(tap) / approach : r.distance;
+    stored = textureLod(depth_map, shadowLookupDirection(tap), 0.0).r;
+    float caster = light.nearPlane + stored * (light.farPlane - light.nearPlane);
+    return receiver - r.bias > caster ? 0.0 : 1.0;
+}
+
+// 1 where the fire light reaches the fragment, 0 in its shadow. Where no map
+// is bound the lookup reads 0, which no real caster stores (it would sit on
+// the light), so that reads as unshadowed. Beyond the far plane the map
+// knows nothing either.
+float fireVisibility(Light light, vec3 facetNormal) {
+    ShadowReceiver r;
     vec3 fromLight = worldPosition - light.position;
-    float current = length(fromLight) / light.farPlane;
-    float bias = 0.0015 + 0.004 * (1.0 - abs(dot(n, normalize(-fromLight))));
-    float lit = 0.0;
-    float samples = 0.0;
-    vec3 side = normalize(abs(fromLight.y) < 0.99 * length(fromLight) ? cross(fromLight, vec3(0, 1, 0))
-                                                                       : cross(fromLight, vec3(1, 0, 0)));
-    vec3 up = normalize(cross(side, fromLight));
-    float spread = 0.012 * length(fromLight);
-    for (int i = -1; i <= 1; ++i) {
-        for (int j = -1; j <= 1; ++j) {
-            float stored = texture(depth_map, fromLight + (side * float(i) + up * float(j)) * spread).r;
-            if (stored <= 0.0)
-                return 1.0;
-            lit += current - bias > stored ? 0.0 : 1.0;
-            samples += 1.0;
-        }
-    }
-    return lit / samples;
+    r.distance = length(fromLight);
+    if (r.distance >= light.farPlane || r.distance <= 0.0)
+        return 1.0;
+    r.ray = fromLight / r.distance;
+    r.normal = dot(facetNormal, r.ray) > 0.0 ? -facetNormal : facetNormal;
+    r.planeToLight = -dot(r.normal, fromLight);
+    r.across = normalize(cross(r.ray, abs(r.ray.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
+    r.up = cross(r.ray, r.across);
+    r.bias = kShadowBias * r.distance;
+
+    float stored;
+    float lit = shadowTap(r, light, kCornerTaps[0], stored);
+    if (stored <= 0.0)
+        return 1.0;
+    for (int k = 1; k < 4; ++k)
+        lit += shadowTap(r, light, kCornerTaps[k], stored);
+    if (lit == 0.0 || lit == 4.0)
+        return lit / 4.0;
+    for (int k = 0; k < 5; ++k)
+        lit += shadowTap(r, light, kInnerTaps[k], stored);
+    return lit / 9.0;
 }
 
 void main() {
+    // The plane of the triangle itself, for the shadow lookup; derivatives
+    // need all fragments of a quad, so before any branch or discard.
+    vec3 facet = cross(dFdx(worldPosition), dFdy(worldPosition));
     vec4 base = texCount > 0.5 ? texture(colorTexture, texCoord) : diffuse;
     if (base.a < 0.02)
         discard; // fully clear texels of foliage cards
@@ -110,15 +177,23 @@ void main() {
         float distanceSquared = dot(toLight, toLight);
         vec3 l = toLight * inversesqrt(max(distanceSquared, 1e-8));
         vec3 radiance = light.colour * light.intensity / (1.0 + distanceSquared);
-        if (light.lightIndex == kShadowedLight)
-            radiance *= fireVisibility(light, n);
         float lambert = max(dot(n, l), 0.0);
+        if (lambert <= 0.0)
+            continue; // neither diffuse nor specular light
         vec3 term = albedo * lambert;
-        if (shininess > 0.0 && lambert > 0.0) {
+        if (shininess > 0.0) {
             vec3 r = reflect(-l, n);
             term += specular.rgb * pow(max(dot(r, toEye), 0.0), shininess);
         }
-        lit += term * radiance;
+        vec3 contribution = term * radiance;
+        // The shadow is looked up only where the light could change the
+        // picture: most of the clearing lies too far from the fire.
+        if (light.lightIndex == kShadowedLight && shadowMapping == 1 &&
+            max(contribution.r, max(contribution.g, contribution.b)) > kInvisibleLight) {
+            vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
+            contribution *= fireVisibility(light, normalize(plane));
+        }
+        lit += contribution;
     }
     lit += emissive.rgb;
 

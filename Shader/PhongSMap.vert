@@ -18,6 +18,7 @@ out vec3 worldNormal;
 out vec4 worldTangent;
 out vec2 texCoord;
 out vec3 eyePosition;
+flat out int mirroredView;
 
 void main() {
     vec4 world = modelMatrix * vec4(position, 1.0);
@@ -34,6 +35,7 @@ void main() {
     // clips by a written gl_ClipDistance even while GL_CLIP_DISTANCE0 is
     // disabled, so the other passes write a distance that never clips.
     bool mirrored = determinant(mat3(viewMatrix)) < 0.0;
+    mirroredView = mirrored ? 1 : 0;
     gl_ClipDistance[0] = mirrored ? world.y - waterLevel : 1.0;
     gl_Position = projectionMatrix * viewMatrix * world;
 }

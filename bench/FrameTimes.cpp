@@ -1,10 +1,12 @@
 // Frame times of the demo: the generated scene assembled at a chosen window
 // size, then whole frames (update and render) from each of the scene's
-// cameras at a fixed time step, with the median time of every pass and the
-// campfire's share of the frame, then the campfire's pool sizes and the
-// cost of its update on the CPU alone. Each pass and each frame ends with
-// glFinish and is timed on the CPU's steady clock; GPU timer queries mean
-// nothing on a software rasteriser.
+// cameras at a fixed time step, with the median time of every pass. Each
+// pass and each frame ends with glFinish and is timed on the CPU's steady
+// clock; GPU timer queries mean nothing on a software rasteriser. The last
+// columns are what the water costs (a whole frame over the same frame
+// without its mirrored pass and water draws) and the campfire's share of
+// the frame; after the table come the campfire's pool sizes and the cost of
+// its update on the CPU alone.
 //
 //   thalvek-bench [WIDTH HEIGHT [FRAMES]]   (run from bin/ of the run-time tree)
 
@@ -57,7 +59,7 @@ int main(int argc, char** argv) {
     std::printf("%-8s", "camera");
     for (std::size_t p = 0; p < rtr::kPassCount; ++p)
         std::printf(" %11s", rtr::passName(static_cast<rtr::Pass>(p)));
-    std::printf(" %11s %7s %7s\n", "frame", "fps", "fire %");
+    std::printf(" %11s %7s %7s %7s\n", "frame", "fps", "water x", "fire %");
 
     // The fire is brought to its steady state first (two seconds of its
     // own updates), then a warm-up frame, then each camera of the scene.
@@ -70,17 +72,21 @@ int main(int argc, char** argv) {
     for (int camera = 0; camera <= cameras->count; ++camera) {
         cameras->index = camera;
         std::array<std::vector<double>, rtr::kPassCount> passTimes;
-        std::vector<double> frameTimes;
+        std::vector<double> frameTimes, waterRatios;
         for (int i = 0; i < frames; ++i) {
             rtr::PassProfile::reset();
             const auto start = Clock::now();
             demo.advance(1, 1.0 / 30.0);
-            frameTimes.push_back(millisecondsSince(start));
+            const double frame = millisecondsSince(start);
+            frameTimes.push_back(frame);
             for (std::size_t p = 0; p < rtr::kPassCount; ++p)
                 passTimes[p].push_back(rtr::PassProfile::milliseconds(static_cast<rtr::Pass>(p)));
             flamesSum += campfire->flames->count;
             smokeSum += campfire->smoke->count;
             ++sampledFrames;
+            const double water = rtr::PassProfile::milliseconds(rtr::Pass::Reflection) +
+                                 rtr::PassProfile::milliseconds(rtr::Pass::Water);
+            waterRatios.push_back(frame / (frame - water));
         }
         std::printf("%-8d", camera);
         for (const auto& times : passTimes)
@@ -89,7 +95,7 @@ int main(int argc, char** argv) {
         double fire = 0.0; // the campfire's three draws
         for (rtr::Pass pass : {rtr::Pass::Particles, rtr::Pass::FireMask, rtr::Pass::Haze})
             fire += median(passTimes[static_cast<std::size_t>(pass)]);
-        std::printf(" %11.1f %7.1f %7.1f\n", frame, 1000.0 / frame, 100.0 * fire / frame);
+        std::printf(" %11.1f %7.1f %7.2f %7.1f\n", frame, 1000.0 / frame, median(waterRatios), 100.0 * fire / frame);
     }
     rtr::PassProfile::setEnabled(false);
     std::printf("\ncampfire pools over those frames: %.1f flames, %.1f smoke puffs on average\n",

@@ -6,7 +6,7 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# start_xvfb WIDTHxHEIGHTxDEPTH: starts Xvfb on a display number the server
+# start_xvfb WIDTHxHEIGHTxDEPTH [XVFB_OPTION...]: starts Xvfb on a display number the server
 # picks itself (no race with other servers), exports DISPLAY and keeps the
 # server's pid in XVFB_PID. The pid is not exported: a child script that
 # cleans up its own server must never stop its parent's. -noreset: without
@@ -15,9 +15,10 @@ as_root() {
 # display.
 start_xvfb() {
   local screen=${1:-1280x720x24} fifo
+  shift || true
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   read -r -t 20 number <"$fifo" || true

@@ -11,8 +11,10 @@ class CameraSet;
 class FrameRenderer;
 class InputController;
 class Level;
+class OmniShadowMap;
 class PointLight;
 class ShaderProgram;
+class Water;
 
 extern GLFWwindow* window;
 extern int screenWidth;
@@ -26,6 +28,9 @@ extern ShaderProgram* shadowDebugProgram; // never released
 
 extern Level* level;
 
+// The pool's water effect; null when the scene has no water object.
+extern Water* water;
+
 // The fire effect: flames, smoke, heat haze and the fire light.
 extern Campfire* campfire;
 
@@ -36,6 +41,9 @@ extern PointLight* frontLight;
 
 extern FrameRenderer* frameRenderer; // never released
 extern InputController* inputController;
+
+// The fire light's shadow cube map and its debug cube.
+extern OmniShadowMap* shadowMap;
 
 // Locations of "normalMapping" and "shadowMapping" in phongProgram.
 extern GLint normalMappingLocation;

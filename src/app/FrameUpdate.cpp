@@ -6,6 +6,7 @@
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
 #include "effects/Campfire.h"
+#include "effects/Water.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
@@ -22,6 +23,9 @@ void updateFrame(double dt) {
         cameras->runTour(dt);
     else
         cameras->current()->fly(static_cast<float>(dt), inputController->input());
+
+    if (water != nullptr)
+        water->update(dt);
 
     // Before the shadow matrices: the fire light moves with the flames.
     campfire->update(static_cast<float>(dt));

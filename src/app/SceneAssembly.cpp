@@ -5,10 +5,12 @@
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
 #include "effects/Campfire.h"
+#include "effects/Water.h"
 #include "render/Console.h"
 #include "render/FrameRenderer.h"
 #include "render/GL.h"
 #include "render/Level.h"
+#include "render/OmniShadowMap.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
 #include "scene/AssimpLoader.h"
@@ -61,6 +63,10 @@ void assembleScene() {
     loader.loadTextures(scene, kTextureFolder);
     level = loader.createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
     cameras = loader.cameras;
+    // A scene without a water object has no water effect: no reflection
+    // pass and no water draws.
+    if (const auto waterObjects = level->getWaterObjects(); !waterObjects.empty())
+        water = new Water(waterObjects.front());
 
     // The fire light comes first among the Level's lights: it casts the
     // shadows.
@@ -86,6 +92,7 @@ void assembleScene() {
     }
 
     inputController = new InputController(window);
+    shadowMap = new OmniShadowMap(shadowDebugProgram, shadowPassProgram, level, cameras);
 
     normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
     shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
@@ -100,9 +107,11 @@ void release(T*& object) {
 } // namespace
 
 void releaseScene() {
+    release(water);
     release(campfire);
     release(phongProgram);
     release(shadowPassProgram);
+    release(shadowMap);
     release(skyLight);
     release(rearLight);
     release(frontLight);

@@ -5,8 +5,10 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "effects/Campfire.h"
+#include "effects/Water.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
+#include "render/OmniShadowMap.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
 #include "render/UniformBlocks.h"
@@ -14,6 +16,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+
+#include <cmath>
 
 namespace blocks = rtr::blocks;
 
@@ -32,12 +36,14 @@ rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampT
     return texture;
 }
 
-// The water surface (the Level's first water object), if the scene has one.
-ImportObject* waterSurface(const Level* level) {
-    if (level == nullptr)
-        return nullptr;
-    const auto water = level->getWaterObjects();
-    return water.empty() ? nullptr : water.front();
+// How far the water's ripples shift its lookups, at most, in normalised
+// device coordinates (water.frag: twice its distortion), and a texel more.
+constexpr float kRippleReach = 0.05f;
+
+// Reflection in the horizontal plane y = height: y becomes 2 height - y.
+glm::mat4 mirrorInWaterPlane(float height) {
+    return glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 2.0f * height, 0.0f)) *
+           glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, -1.0f, 1.0f));
 }
 
 } // namespace
@@ -47,7 +53,8 @@ void renderFrame() {
         frameRenderer->renderFrame();
 }
 
-FrameRenderer::FrameRenderer() : litProgram(phongProgram), level(::level), width(screenWidth), height(screenHeight) {
+FrameRenderer::FrameRenderer()
+    : litProgram(phongProgram), level(::level), water(::water), width(screenWidth), height(screenHeight) {
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, w, h);
     debugQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, 150.0f, 150.0f);
@@ -59,8 +66,7 @@ FrameRenderer::FrameRenderer() : litProgram(phongProgram), level(::level), width
 
     viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
     projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
-    const ImportObject* water = waterSurface(level);
-    const float waterHeight = water != nullptr ? water->modelMatrix[3].y : 0.0f;
+    const float waterHeight = water != nullptr ? water->height() : 0.0f;
     glUseProgram(litProgram->program);
     glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
 
@@ -107,6 +113,13 @@ void FrameRenderer::renderFrame() {
     glUniform1i(normalMappingLocation, switches.normalMapping);
     glUniform1i(shadowMappingLocation, switches.shadows);
 
+    // The shadow map is rendered for the Level's first light (the fire's),
+    // always filled: lines in the map would light what they should shadow.
+    const auto lights = level->lights();
+    PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
+    if (switches.shadows == 1 && shadowCaster != nullptr)
+        shadowMap->renderShadowPass(*shadowCaster);
+
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
     if (switches.bufferDebugView == 1) {
@@ -114,6 +127,8 @@ void FrameRenderer::renderFrame() {
         glUseProgram(bufferDebugProgram->program);
         debugQuad->draw(sceneMaskTexture.get());
     }
+    if (switches.shadowDebugView == 1 && shadowCaster != nullptr)
+        shadowMap->drawShadowDebug(*shadowCaster);
 }
 
 void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
@@ -126,9 +141,19 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(projection));
     // The water's mirrored pass and its draws run only while the surface is
-    // in view; they arrive with the water effect.
-    const ImportObject* surface = waterSurface(level);
-    waterVisible = surface != nullptr && surface->isVisible(frustum);
+    // in view.
+    waterVisible = water != nullptr && water->getSurface()->isVisible(frustum);
+    if (waterVisible && frustum.enabled) {
+        waterFootprint = rtr::screenFootprint(projection * view, water->lowestCorner(), water->highestCorner())
+                             .grownAndClamped(kRippleReach);
+        waterVisible = !waterFootprint.empty();
+    } else {
+        waterFootprint = rtr::ScreenRect{};
+    }
+    if (waterVisible) {
+        rtr::PassTimer timer(rtr::Pass::Reflection);
+        renderReflection(camera, view, projection);
+    }
 
     // Scene pass: both attachments receive the lit picture; alpha is kept
     // for the masks the effects write afterwards.
@@ -148,6 +173,18 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
 
     drawCampfire();
+    const GLenum picture = GL_COLOR_ATTACHMENT0;
+    if (waterVisible) {
+        // The mask goes into the copy's alpha; the surface then reads the
+        // copy (the scene behind it) while it draws into the picture.
+        rtr::PassTimer timer(rtr::Pass::Water);
+        writeSurfaceMatrices(view, projection);
+        const GLenum copy = GL_COLOR_ATTACHMENT1;
+        glDrawBuffers(1, &copy);
+        water->drawMask();
+        glDrawBuffers(1, &picture);
+        water->draw(sceneMaskTexture.get());
+    }
     // The scene pass ends with the picture as the only draw buffer, and
     // nothing after this point tests against the scene's depth.
     invalidateDepth();
@@ -165,6 +202,70 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glGetError();
     glUseProgram(compositionProgram->program);
     screenQuad->draw(sceneColourTexture.get());
+}
+
+void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection) {
+    const float waterHeight = water->height();
+    const glm::mat4 reflectedView = view * mirrorInWaterPlane(waterHeight);
+    // The mirrored scene is only ever seen through the pool, and the pool
+    // covers the same pixels in the mirrored view as in the camera's (the
+    // mirror leaves its plane in place). So only what the pool's footprint
+    // shows is culled in and drawn.
+    const Frustum reflectedFrustum =
+        frustum.enabled ? Frustum::fromViewProjection(rtr::zoomToRect(waterFootprint) * projection * reflectedView)
+                        : Frustum::disabled();
+
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, water->getReflectionFramebuffer());
+    glViewport(0, 0, Water::kReflectionSize, Water::kReflectionSize);
+    const auto toPixel = [](float ndc) {
+        return static_cast<GLint>(std::floor((ndc * 0.5f + 0.5f) * Water::kReflectionSize));
+    };
+    const GLint left = toPixel(waterFootprint.lower.x), bottom = toPixel(waterFootprint.lower.y);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(left, bottom, toPixel(waterFootprint.upper.x) + 1 - left, toPixel(waterFootprint.upper.y) + 1 - bottom);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // The mirror turns every triangle's winding around, so the faces to keep
+    // are the ones that now look clockwise. The lit program cuts away what
+    // lies below the water at its mirrored view.
+    glGetError();
+    glUseProgram(litProgram->program);
+    glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(reflectedView));
+    glCullFace(GL_FRONT);
+    glEnable(GL_CLIP_DISTANCE0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+
+    // The sky around the camera's mirror image.
+    const glm::vec3 mirroredEye(camera.position.x, 2.0f * waterHeight - camera.position.y, camera.position.z);
+    const glm::mat4 sky = projection * reflectedView * glm::translate(glm::mat4(1.0f), mirroredEye);
+    blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
+    // Blended objects are sorted from where this pass looks: the mirror
+    // image of the eye.
+    level->setEyePosition(mirroredEye);
+    level->draw(reflectedFrustum);
+
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_CLIP_DISTANCE0);
+    glCullFace(GL_BACK);
+    // The whole surface marks the reflection's alpha, even where mirrored
+    // geometry stands nearer than the water plane.
+    glDepthFunc(GL_ALWAYS);
+    writeSurfaceMatrices(view, projection);
+    water->drawMask();
+    glDepthFunc(GL_LESS);
+    glDisable(GL_SCISSOR_TEST);
+
+    glGetError();
+    glUseProgram(litProgram->program);
+    glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
+    invalidateDepth();
+}
+
+void FrameRenderer::writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection) {
+    const glm::mat4 modelView = view * water->getSurface()->modelMatrix;
+    const glm::mat4 surface[5] = {projection * modelView, view, modelView, projection,
+                                  glm::transpose(glm::inverse(modelView))};
+    blocks::writeMatrices(*matrices, blocks::matrices::kTransform, surface, 5);
 }
 
 void FrameRenderer::drawCampfire() {

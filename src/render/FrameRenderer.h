@@ -8,6 +8,7 @@
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/ScreenFootprint.h"
 #include "render/ScreenQuad.h"
 #include "render/ShaderProgram.h"
 #include "scene/Frustum.h"
@@ -19,6 +20,7 @@
 class Camera;
 class Level;
 class InputController;
+class Water;
 
 // The frame entry of the main loop: the frame renderer's frame, when there
 // is one.
@@ -40,11 +42,18 @@ public:
     // Whether the last frame found the water surface in view.
     bool isWaterVisible() const { return waterVisible; }
 
+    GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
+
 private:
     // Scene pass: the fire's particles into both targets, its smoke mask
     // into the second target's alpha, the heat haze into the picture.
     void drawCampfire();
     void invalidateDepth();
+    // The scene mirrored in the water plane into the water's reflection
+    // target, and the water's mask over it.
+    void renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection);
+    // "Matrices" in full for the water surface seen through `view`.
+    void writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection);
 
     rtr::gl::FramebufferName sceneFramebuffer;
     rtr::gl::TextureName sceneColourTexture;
@@ -59,6 +68,7 @@ private:
     std::unique_ptr<ScreenQuad> screenQuad;
     std::unique_ptr<ScreenQuad> debugQuad;
     Level* level;
+    Water* water; // null without a water object
     int width;
     int height;
     GLenum scenePolygonMode = GL_FILL; // GL_LINE while wireframe is on
@@ -67,4 +77,7 @@ private:
     bool canInvalidate = false;
     Frustum frustum;
     bool waterVisible = false;
+    // Where the pool lies on screen, with room for its ripples; the whole
+    // screen while culling is off.
+    rtr::ScreenRect waterFootprint;
 };

@@ -28,6 +28,7 @@ public:
 // -Z, each a fixed rotation times the translation to the light) and the
 // face projection: a field of view a hair over 90 degrees
 // (2 atan(1024/1023)), so neighbouring 512-texel faces overlap by a texel,
-// near 0 and far 100. The shadow depth is written as distance / far, so the
-// degenerate near plane does no harm.
+// near 0 and far 100. The shadow depth is written as the distance to the
+// light mapped from [near, far] to [0, 1], so the degenerate near plane does
+// no harm.
 void updateFaceMatrices(PointLight& light);

@@ -85,8 +85,11 @@ wait_frames 2
 
 echo "step: flight"
 # Fly forward; once W is up the camera stops at once, and R restores the pose.
-hold_key w 1
+# W stays down until a frame has flown with it: with the water's mirrored
+# pass a frame can outlast a one-second press.
+xdotool keydown w
 moved=$(wait_position_change "$p0")
+xdotool keyup w
 [ "$moved" != "$p0" ] || fail "W did not move the camera"
 wait_frames 1
 stopped=$(position)

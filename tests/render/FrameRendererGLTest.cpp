@@ -1,10 +1,12 @@
 // The first picture: the generated scene through the scene pass and the
 // composition, from three of its cameras, compared with reviewed reference
-// images; wireframe and the buffer debug overlay; culling and the water.
+// images; wireframe and the buffer debug overlay; culling and the water:
+// the pool's reflection, its ripples, and when its mirrored pass runs.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "effects/Water.h"
 #include "render/FrameRenderer.h"
 #include "support/ChildProcess.h"
 #include "support/DemoHarness.h"
@@ -48,6 +50,36 @@ protected:
         return count;
     }
 
+    // Where the last frame drew the water: its mask, alpha 0 in the scene
+    // pass's second target.
+    static std::vector<bool> poolPixels() {
+        std::vector<Rgba> texels(kWidth * kHeight);
+        glBindTexture(GL_TEXTURE_2D, frameRenderer->getSceneMaskTexture());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        std::vector<bool> pool(texels.size());
+        for (int y = 0; y < kHeight; ++y) // texture rows bottom-up, pictures top-down
+            for (int x = 0; x < kWidth; ++x)
+                pool[y * kWidth + x] = texels[(kHeight - 1 - y) * kWidth + x].a == 0;
+        return pool;
+    }
+
+    // Paints the reflection target with a colour no pass leaves there.
+    static void markReflection() {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, water->getReflectionFramebuffer());
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    }
+    // Whether the marker is still at pixel (x, y) of the target (GL's
+    // bottom-left origin).
+    static bool reflectionStillMarked(int x, int y) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, water->getReflectionFramebuffer());
+        const Image pixel = readPixels(x, y, 1, 1);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        return pixel.at(0, 0) == Rgba{0, 255, 0, 255};
+    }
+
     DemoHarness demo_{kWidth, kHeight};
 };
 
@@ -71,11 +103,56 @@ TEST_F(FirstPicture, EstablishingShot) {
     EXPECT_EQ(fractionOfColour(frame, kMagenta, 8), 0.0);
 }
 
-TEST_F(FirstPicture, AcrossThePool) {
+TEST_F(FirstPicture, AcrossThePoolTheWaterMirrorsTheNightSkyAndTheFiresGlow) {
     const Image frame = frameFromCamera(4);
     EXPECT_TRUE(matchesReference(frame, "render", "first-picture-camera4"));
     EXPECT_EQ(fractionOfColour(frame, kMagenta, 8), 0.0);
     EXPECT_GT(warmPixels(frame), 20);
+
+    // The basin below is dark earth; what the pool shows is the sky's blue,
+    // bright where the moon lies in it, and the fire-lit bank's orange.
+    const std::vector<bool> pool = poolPixels();
+    int wet = 0, skyBlue = 0, moonlit = 0, fireGlow = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            if (!pool[y * kWidth + x])
+                continue;
+            const Rgba p = frame.at(x, y);
+            ++wet;
+            skyBlue += p.b > p.r + 4 && p.b > p.g ? 1 : 0;
+            moonlit += p.r + p.g + p.b > 300 ? 1 : 0;
+            fireGlow += p.r > p.b + 4 && p.r > p.g ? 1 : 0;
+        }
+    ASSERT_GT(wet, kWidth * kHeight / 5) << "the pool fills the lower part of the view";
+    EXPECT_GT(skyBlue, wet / 3);
+    EXPECT_GT(moonlit, 10);
+    EXPECT_GT(fireGlow, 20);
+}
+
+TEST_F(FirstPicture, TheRipplesMoveOnlyTheWater) {
+    cameras->index = 4;
+    demo_.advance(3, 1.0 / 30.0);
+    const Image before = demo_.readFrame();
+    const std::vector<bool> pool = poolPixels();
+    // A second of the water's phase and nothing else: the rest of the scene
+    // must come out exactly the same.
+    water->update(1.0);
+    demo_.render();
+    const Image after = demo_.readFrame();
+    int wet = 0, changedInside = 0, changedOutside = 0;
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        const Rgba a = before.pixels[i], b = after.pixels[i];
+        const bool changed = std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 3;
+        if (pool[i]) {
+            ++wet;
+            changedInside += changed ? 1 : 0;
+        } else {
+            changedOutside += a == b ? 0 : 1;
+        }
+    }
+    ASSERT_GT(wet, 0);
+    EXPECT_GT(changedInside, wet / 8) << "much of the pool is too dark to show its ripples";
+    EXPECT_EQ(changedOutside, 0);
 }
 
 TEST_F(FirstPicture, WireframeDrawsTheScenesTrianglesAsLinesOverTheClearColour) {
@@ -116,20 +193,46 @@ TEST_F(FirstPicture, BufferDebugOverlayCoversTheTopLeft150Pixels) {
     EXPECT_EQ(corner.g, corner.b);
 }
 
-TEST_F(FirstPicture, WithCullingOffTheWaterCountsAsVisible) {
-    // Camera 1 looks away from nothing in particular; turn it to face away
-    // from the pool entirely, so culling hides the water.
+TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
+    // The opening camera turned round faces away from the pool, so culling
+    // hides the water and its mirrored pass is skipped.
     cameras->index = 0;
     Camera& camera = *cameras->current();
     camera.direction = -camera.direction;
     camera.refreshView();
+    markReflection();
     demo_.render();
-    const bool culledVisible = frameRenderer->isWaterVisible();
+    EXPECT_FALSE(frameRenderer->isWaterVisible()) << "looking away, culling should hide the pool";
+    EXPECT_TRUE(reflectionStillMarked(512, 512)) << "the mirrored pass ran for a pool out of view";
+
+    // Culling off culls nothing: the pass runs, over the whole target.
     inputController->frustumCulling = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        markReflection();
+        demo_.render();
+        EXPECT_TRUE(frameRenderer->isWaterVisible());
+        EXPECT_FALSE(frameRenderer->lastFrustum().enabled);
+        EXPECT_FALSE(reflectionStillMarked(0, 0)) << "with culling off the mirrored pass runs every frame";
+        EXPECT_FALSE(reflectionStillMarked(1023, 1023));
+    }
+
+    // In view again, the pass renders at least where the pool shows it.
+    inputController->frustumCulling = 1;
+    camera.direction = -camera.direction;
+    camera.refreshView();
+    markReflection();
     demo_.render();
     EXPECT_TRUE(frameRenderer->isWaterVisible());
-    EXPECT_FALSE(frameRenderer->lastFrustum().enabled);
-    EXPECT_FALSE(culledVisible) << "looking away, culling should hide the pool";
+    const std::vector<bool> pool = poolPixels();
+    int marked = 0, wet = 0;
+    for (int y = 0; y < kHeight; y += 4)
+        for (int x = 0; x < kWidth; x += 4)
+            if (pool[y * kWidth + x]) {
+                ++wet;
+                marked += reflectionStillMarked((2 * x + 1) * 512 / kWidth, (2 * (kHeight - 1 - y) + 1) * 512 / kHeight);
+            }
+    EXPECT_GT(wet, 20);
+    EXPECT_EQ(marked, 0) << "the pool would show the marker";
 }
 
 TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {

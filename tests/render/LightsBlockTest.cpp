@@ -1,11 +1,14 @@
 // The bytes of the "Lights" block: count, then 48-byte entries with the
-// intensity times four, and never more entries than the block holds.
+// intensity times four, and never more entries than the block holds; and a
+// light's six cube-face matrices.
 
 #include "render/LightsBlock.h"
 #include "render/PointLight.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -88,20 +91,23 @@ TEST(LightsBlock, MoreLightsThanTheBlockHoldsAreCappedNotWrittenPastTheEnd) {
     EXPECT_EQ(lights_block::pack(pointers(lights), tiny), 0u);
 }
 
-TEST(PointLight, FaceMatricesLookDownTheSixAxesFromTheLight) {
-    PointLight light({1.0f, 2.0f, 3.0f}, {1, 1, 1}, 1.0f);
+TEST(PointLight, FaceMatricesAreTheLookAtsOfTheSixCubeFacesWithAWidenedFieldOfView) {
+    PointLight light({1.0f, -2.0f, 3.5f}, {1, 1, 1}, 1.0f);
+    light.position = {-4.0f, 7.0f, 0.25f}; // a light that moved since
+    updateFaceMatrices(light);
     ASSERT_EQ(light.faceViews.size(), 6u);
     EXPECT_EQ(light.nearPlane, 0.0f);
     EXPECT_EQ(light.farPlane, 100.0f);
+    // GL's cube-map faces in order +X, -X, +Y, -Y, +Z, -Z, with their up vectors.
     const glm::vec3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    const glm::vec3 ups[6] = {{0, -1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}, {0, -1, 0}, {0, -1, 0}};
     for (int i = 0; i < 6; ++i) {
-        // A point one unit along the face's direction sits on the view axis,
-        // one unit in front of the eye (eye space looks down -z).
-        const glm::vec4 eye = light.faceViews[i] * glm::vec4(light.position + directions[i], 1.0f);
-        EXPECT_NEAR(eye.x, 0.0f, 1e-6f) << i;
-        EXPECT_NEAR(eye.y, 0.0f, 1e-6f) << i;
-        EXPECT_NEAR(eye.z, -1.0f, 1e-6f) << i;
+        const glm::mat4 lookAt = glm::lookAt(light.position, light.position + directions[i], ups[i]);
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                EXPECT_NEAR(light.faceViews[i][c][r], lookAt[c][r], 1e-6f) << "face " << i << ", column " << c;
     }
-    // Slightly over 90 degrees: tan(fovy / 2) = 1024 / 1023.
-    EXPECT_NEAR(1.0f / light.faceProjection[1][1], 1024.0f / 1023.0f, 1e-6f);
+    const auto fovy = static_cast<float>(2.0 * std::atan(1024.0 / 1023.0));
+    EXPECT_EQ(light.faceProjection, glm::perspective(fovy, 1.0f, 0.0f, 100.0f));
+    EXPECT_NEAR(1.0f / light.faceProjection[1][1], 1024.0f / 1023.0f, 1e-6f) << "tan(fovy / 2)";
 }

@@ -45,12 +45,22 @@ unsigned SceneBuilder::material(const MaterialSpec& description) {
 }
 
 unsigned SceneBuilder::square(unsigned materialIndex, float size, bool mirroredU) {
-    meshes_.push_back({materialIndex, size, false, mirroredU});
+    meshes_.push_back({materialIndex, size, Shape::Square, mirroredU});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
 unsigned SceneBuilder::bareTriangleAndLine(unsigned materialIndex) {
-    meshes_.push_back({materialIndex, 1.0f, true, false});
+    meshes_.push_back({materialIndex, 1.0f, Shape::BareTriangleAndLine, false});
+    return static_cast<unsigned>(meshes_.size() - 1);
+}
+
+unsigned SceneBuilder::floor(unsigned materialIndex, float size) {
+    meshes_.push_back({materialIndex, size, Shape::Floor, false});
+    return static_cast<unsigned>(meshes_.size() - 1);
+}
+
+unsigned SceneBuilder::box(unsigned materialIndex, float size) {
+    meshes_.push_back({materialIndex, size, Shape::Box, false});
     return static_cast<unsigned>(meshes_.size() - 1);
 }
 
@@ -93,17 +103,23 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
         auto* mesh = new aiMesh;
         mesh->mMaterialIndex = description.material;
         const float s = description.size;
-        if (description.bare) {
+        switch (description.shape) {
+        case Shape::BareTriangleAndLine:
             mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE | aiPrimitiveType_LINE;
             mesh->mNumVertices = 3;
             mesh->mVertices = new aiVector3D[3]{{0, 0, 0}, {s, 0, 0}, {0, s, 0}};
             mesh->mNumFaces = 2;
             mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({1, 2})};
-        } else {
+            break;
+        case Shape::Square:
+        case Shape::Floor: {
+            const bool flat = description.shape == Shape::Floor;
             mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
             mesh->mNumVertices = 4;
-            mesh->mVertices = new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
-            mesh->mNormals = new aiVector3D[4]{{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
+            mesh->mVertices = flat ? new aiVector3D[4]{{0, 0, 0}, {0, 0, s}, {s, 0, s}, {s, 0, 0}}
+                                   : new aiVector3D[4]{{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0}};
+            const aiVector3D normal = flat ? aiVector3D(0, 1, 0) : aiVector3D(0, 0, 1);
+            mesh->mNormals = new aiVector3D[4]{normal, normal, normal, normal};
             if (description.mirroredU)
                 mesh->mTextureCoords[0] = new aiVector3D[4]{{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
             else
@@ -111,6 +127,37 @@ std::unique_ptr<aiScene> SceneBuilder::build() const {
             mesh->mNumUVComponents[0] = 2;
             mesh->mNumFaces = 2;
             mesh->mFaces = new aiFace[2]{face({0, 1, 2}), face({2, 3, 0})};
+            break;
+        }
+        case Shape::Box: {
+            // Per face: its outward normal n and two edges u, v with u x v = n,
+            // so the corners run counter-clockwise seen from outside.
+            const aiVector3D axes[6][3] = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+                                           {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+                                           {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}}};
+            mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+            mesh->mNumVertices = 24;
+            mesh->mVertices = new aiVector3D[24];
+            mesh->mNormals = new aiVector3D[24];
+            mesh->mTextureCoords[0] = new aiVector3D[24];
+            mesh->mNumUVComponents[0] = 2;
+            mesh->mNumFaces = 12;
+            mesh->mFaces = new aiFace[12];
+            const aiVector3D centre(s / 2, s / 2, s / 2);
+            const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+            for (unsigned f = 0; f < 6; ++f) {
+                const aiVector3D &n = axes[f][0], &u = axes[f][1], &v = axes[f][2];
+                for (unsigned c = 0; c < 4; ++c) {
+                    mesh->mVertices[4 * f + c] = centre + (n + u * corners[c][0] + v * corners[c][1]) * (s / 2);
+                    mesh->mNormals[4 * f + c] = n;
+                    mesh->mTextureCoords[0][4 * f + c] =
+                        aiVector3D((corners[c][0] + 1) / 2, (corners[c][1] + 1) / 2, 0);
+                }
+                mesh->mFaces[2 * f] = face({4 * f, 4 * f + 1, 4 * f + 2});
+                mesh->mFaces[2 * f + 1] = face({4 * f + 2, 4 * f + 3, 4 * f});
+            }
+            break;
+        }
         }
         scene->mMeshes[i] = mesh;
     }

@@ -38,6 +38,11 @@ public:
     unsigned square(unsigned materialIndex, float size = 1.0f, bool mirroredU = false);
     // A mesh without normals or UVs: a triangle and a line (two indices).
     unsigned bareTriangleAndLine(unsigned materialIndex);
+    // A square from (0, 0, 0) to (size, 0, size) facing +y: a ground, or a
+    // water surface.
+    unsigned floor(unsigned materialIndex, float size = 1.0f);
+    // A closed cube from (0, 0, 0) to (size, size, size), faces outwards.
+    unsigned box(unsigned materialIndex, float size);
     void root(NodeSpec description) { root_ = std::move(description); }
 
     // The scene; the builder keeps nothing.
@@ -47,10 +52,11 @@ public:
 
 private:
     std::vector<MaterialSpec> materials_;
+    enum class Shape { Square, BareTriangleAndLine, Floor, Box };
     struct MeshSpec {
         unsigned material;
         float size;
-        bool bare;
+        Shape shape;
         bool mirroredU = false;
     };
     std::vector<MeshSpec> meshes_;

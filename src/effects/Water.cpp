@@ -1,0 +1,138 @@
+#include "effects/Water.h"
+
+#include "render/GLDebug.h"
+#include "render/TextureLoader.h"
+#include "render/UniformBlocks.h"
+#include "scene/ImportObject.h"
+
+#include <glm/common.hpp>
+
+#include <cmath>
+#include <iostream>
+
+namespace {
+
+// One of the water's images, filtered linearly and repeating. A file that
+// cannot be loaded is reported and leaves an empty texture in its place; the
+// loader keeps that name bound, and it is still this object's to delete.
+rtr::gl::TextureName loadMap(const char* path, const char* failure) {
+    GLuint texture = 0;
+    if (!loadTexture2D(path, texture)) {
+        std::cout << failure << std::endl;
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        texture = static_cast<GLuint>(bound);
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return rtr::gl::TextureName(texture);
+}
+
+} // namespace
+
+Water::Water(ImportObject* surface) : surface(surface) {
+    const Mesh& mesh = *surface->mesh;
+    const float* positions = surface->mesh->getPositions();
+    for (unsigned v = 0; v < mesh.getVertexCount(); ++v) {
+        const glm::vec3 world(surface->modelMatrix *
+                              glm::vec4(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2], 1.0f));
+        lowest = v == 0 ? world : glm::min(lowest, world);
+        highest = v == 0 ? world : glm::max(highest, world);
+    }
+
+    // The surface's vertex array was made for the lit program, whose
+    // "position" need not be attribute 0; the water programs read only
+    // positions, at 0.
+    glBindVertexArray(surface->getVao());
+    glEnableVertexAttribArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, surface->getVertexBuffer());
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    program = std::make_unique<ShaderProgram>("../Shader/water.vert", "../Shader/water.frag");
+    maskProgram = std::make_unique<ShaderProgram>("../Shader/waterMask.vert", "../Shader/waterMask.frag");
+    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
+    timeLocation = glGetUniformLocation(program->program, "time");
+    rtr::setSamplerUnits(*program, {{"reflectionTexture", 0},
+                                    {"sceneTexture", 1},
+                                    {"dudvTexture", 2},
+                                    {"normalTexture", 3}});
+
+    dudvTexture = loadMap("../Textures/waterDuDv.png", "Failed to load dUdV map");
+    normalTexture = loadMap("../Textures/waterNormal.png", "Failed to load the normal map");
+    rtr::labelObject(GL_TEXTURE, dudvTexture.get(), "water dUdV");
+    rtr::labelObject(GL_TEXTURE, normalTexture.get(), "water normals");
+
+    reflectionFramebuffer = rtr::gl::FramebufferName::generate();
+    glBindFramebuffer(GL_FRAMEBUFFER, reflectionFramebuffer.get());
+    reflectionTexture = rtr::gl::TextureName::generate();
+    glBindTexture(GL_TEXTURE_2D, reflectionTexture.get());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kReflectionSize, kReflectionSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, reflectionTexture.get(), 0);
+    reflectionDepth = rtr::gl::RenderbufferName::generate();
+    glBindRenderbuffer(GL_RENDERBUFFER, reflectionDepth.get());
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kReflectionSize, kReflectionSize);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, reflectionDepth.get());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    rtr::labelObject(GL_FRAMEBUFFER, reflectionFramebuffer.get(), "water reflection");
+    rtr::labelObject(GL_TEXTURE, reflectionTexture.get(), "water reflection");
+}
+
+Water::~Water() {
+    program.reset();
+    maskProgram.reset();
+    reflectionTexture.reset();
+    dudvTexture.reset();
+    normalTexture.reset();
+    reflectionFramebuffer.reset();
+    reflectionDepth.reset();
+}
+
+void Water::update(double dt) {
+    // All in single precision: fmod is exact there, so the phase stays below
+    // 1 (a double result just under 1 could round up to 1 as a float).
+    time = std::fmod(time + static_cast<float>(dt) * kPhasePerSecond, 1.0f);
+}
+
+float Water::height() const { return surface->modelMatrix[3].y; }
+
+void Water::drawMask() {
+    glBindVertexArray(surface->getVao());
+    glGetError();
+    glUseProgram(maskProgram->program);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glDepthMask(GL_FALSE);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * surface->getFaceCount()), GL_UNSIGNED_INT, nullptr);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+}
+
+void Water::draw(GLuint sceneTexture) {
+    glBindVertexArray(surface->getVao());
+    glGetError();
+    glUseProgram(program->program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, reflectionTexture.get());
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, sceneTexture);
+    glActiveTexture(GL_TEXTURE2);
+    glBindTexture(GL_TEXTURE_2D, dudvTexture.get());
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_2D, normalTexture.get());
+    glUniform1f(timeLocation, time);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * surface->getFaceCount()), GL_UNSIGNED_INT, nullptr);
+    // Both render targets leave their units, so no later pass draws into a
+    // texture that is still bound for sampling; unit 3 stays active.
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE3);
+}

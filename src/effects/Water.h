@@ -1,0 +1,68 @@
+#pragma once
+// The pool's surface: planar reflection with screen-space distortion. The
+// frame renderer draws the scene mirrored in the water plane into this
+// effect's 1024 x 1024 reflection target; the surface then blends that
+// reflection with the scene behind it (the renderer's second colour target),
+// both shifted by a scrolling dUdV map and lit through a normal map, so the
+// pool ripples without moving a vertex. A second program writes only alpha
+// where the surface is, the mask that keeps the distortion on the water.
+
+#include "render/GLObjects.h"
+#include "render/ShaderProgram.h"
+
+#include <glm/vec3.hpp>
+
+#include <memory>
+
+class ImportObject;
+
+class Water {
+public:
+    static constexpr int kReflectionSize = 1024;
+    // Phase per second: one full cycle of the ripples every 8 seconds.
+    static constexpr float kPhasePerSecond = 0.125f;
+
+    // `surface` stays the Level's; its vertex array gets attribute 0
+    // re-pointed at the positions, the only input the water programs read.
+    explicit Water(ImportObject* surface);
+    // Deletes the water program, the mask program, the reflection, dUdV and
+    // normal textures, the reflection framebuffer, then its depth buffer.
+    ~Water();
+    Water(const Water&) = delete;
+    Water& operator=(const Water&) = delete;
+
+    // Advances the phase by dt seconds; it wraps at 1.
+    void update(double dt);
+    // Writes only alpha, wherever the surface passes the depth test; depth
+    // writes are off while it draws.
+    void drawMask();
+    // The surface, reading the reflection on unit 0, `sceneTexture` (the
+    // scene behind, with the masks in its alpha) on unit 1, the dUdV map on
+    // unit 2 and the normal map on unit 3. Depth, blend and colour-mask
+    // state are the caller's.
+    void draw(GLuint sceneTexture);
+
+    GLuint getReflectionFramebuffer() const { return reflectionFramebuffer.get(); }
+    GLuint getReflectionTexture() const { return reflectionTexture.get(); }
+    ImportObject* getSurface() const { return surface; }
+    float getTime() const { return time; }
+    // The height of the water plane: the surface's world translation in y.
+    float height() const;
+    // The world box around the surface's vertices.
+    const glm::vec3& lowestCorner() const { return lowest; }
+    const glm::vec3& highestCorner() const { return highest; }
+
+private:
+    rtr::gl::FramebufferName reflectionFramebuffer;
+    rtr::gl::RenderbufferName reflectionDepth;
+    GLint timeLocation = -1;
+    rtr::gl::TextureName reflectionTexture;
+    rtr::gl::TextureName dudvTexture;
+    rtr::gl::TextureName normalTexture;
+    ImportObject* surface;
+    std::unique_ptr<ShaderProgram> program;
+    std::unique_ptr<ShaderProgram> maskProgram;
+    float time = 0.0f;
+    glm::vec3 lowest{0.0f};
+    glm::vec3 highest{0.0f};
+};

@@ -1,0 +1,63 @@
+#pragma once
+// Omnidirectional shadows of a point light: one 512 x 512 depth cube map,
+// filled in a single pass whose geometry stage sends every caster triangle
+// to the six faces (layers) at once, so each caster is submitted once per
+// frame instead of six times. The depth stored is the distance to the light
+// scaled by its near and far planes, which the lit program reads back. A
+// small cube drawn at the light shows the map for debugging.
+//
+// The six face matrices themselves belong to the light (updateFaceMatrices
+// in PointLight.h), since a light computes them before any map exists.
+
+#include "render/GLObjects.h"
+
+class CameraSet;
+class Level;
+class PointLight;
+class ShaderProgram;
+
+class OmniShadowMap {
+public:
+    static constexpr int kSize = 512;
+
+    // The programs, the Level and the cameras are shared and outlive the
+    // map. An incomplete framebuffer is reported on standard error and the
+    // program goes on without working shadows.
+    OmniShadowMap(ShaderProgram* debugProgram, ShaderProgram* firstPassProgram, Level* level, CameraSet* cameras);
+    // Deletes the framebuffer, the cube map, the debug cube's vertex and
+    // index buffers, then its vertex array.
+    ~OmniShadowMap();
+    OmniShadowMap(const OmniShadowMap&) = delete;
+    OmniShadowMap& operator=(const OmniShadowMap&) = delete;
+
+    // Renders the Level's opaque and fire objects into the cube map from the
+    // light's position with its current face matrices, and hands the map to
+    // the light. Leaves the viewport at the map's size.
+    void renderShadowPass(PointLight& light);
+    // The map on a cube of half-size 1 around the light, seen by the
+    // selected camera through all geometry, on whatever is bound now.
+    void drawShadowDebug(const PointLight& light);
+
+    GLuint cubeMap() const { return cubeMapName.get(); }
+    GLuint framebuffer() const { return framebufferName.get(); }
+
+private:
+    rtr::gl::BufferName debugVertexBuffer;
+    rtr::gl::BufferName debugIndexBuffer;
+    rtr::gl::VertexArrayName debugVertexArray;
+    rtr::gl::FramebufferName framebufferName;
+    rtr::gl::TextureName cubeMapName;
+    int width = kSize;
+    int height = kSize;
+    ShaderProgram* debugProgram;
+    ShaderProgram* firstPassProgram;
+    Level* level;
+    CameraSet* cameras;
+    GLint modelLocation = -1; // "M"
+    GLint faceMatrixLocations[6] = {-1, -1, -1, -1, -1, -1};
+    GLint lightPositionLocation = -1;
+    GLint nearFarLocation = -1;
+    GLint debugModelLocation = -1;
+    GLint debugViewLocation = -1;
+    GLint debugProjectionLocation = -1;
+};
