@@ -49,7 +49,8 @@ extern OmniShadowMap* shadowMap;
 extern GLint normalMappingLocation;
 extern GLint shadowMappingLocation;
 
-// The camera set imported from the scene; never released.
+// The camera set imported from the scene. The scene loader owns it and frees
+// it at its next import or at exit; nobody else deletes it.
 extern CameraSet* cameras;
 
 // Per GLFW key code 0-347: 1 after a press event, 0 after a repeat or release.

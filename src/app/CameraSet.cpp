@@ -137,23 +137,23 @@ void CameraSet::runTour(double dt) {
     }
 }
 
-CameraSet* importCameras(const aiScene* scene, float width, float height, GLFWwindow* window) {
-    CameraSet* set = nullptr;
+std::unique_ptr<CameraSet> importCameras(const aiScene* scene, float width, float height, GLFWwindow* window) {
+    std::unique_ptr<CameraSet> set;
     if (scene != nullptr) {
         for (unsigned int i = 0; i < scene->mNumCameras; ++i) {
             std::unique_ptr<Camera> camera =
                 importCamera(*scene, *scene->mCameras[i], width, height, window);
             if (set == nullptr)
-                set = new CameraSet(std::move(camera), window);
+                set = std::make_unique<CameraSet>(std::move(camera), window);
             else
                 set->add(std::move(camera));
         }
     }
     if (set == nullptr) {
-        set = new CameraSet(std::make_unique<Camera>(kFieldOfView, width, height,
-                                                     glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f),
-                                                     glm::vec3(0.0f, 1.0f, 0.0f), window),
-                            window);
+        set = std::make_unique<CameraSet>(std::make_unique<Camera>(kFieldOfView, width, height,
+                                                                   glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f),
+                                                                   glm::vec3(0.0f, 1.0f, 0.0f), window),
+                                          window);
     }
     return set;
 }

@@ -13,7 +13,7 @@ struct aiScene;
 
 class CameraSet {
 public:
-    // The set owns its cameras; the program keeps it until exit.
+    // The set owns its cameras; the scene loader owns the imported set.
     CameraSet(std::unique_ptr<Camera> defaultCamera, GLFWwindow* window);
 
     CameraSet(const CameraSet&) = delete;
@@ -51,5 +51,4 @@ public:
 // camera. Each pose is the scene camera's transformed by its node's own
 // matrix. A null scene or one without cameras gets a single camera at the
 // origin looking down -z, so that there is always something to render with.
-// The caller owns the result.
-CameraSet* importCameras(const aiScene* scene, float width, float height, GLFWwindow* window);
+std::unique_ptr<CameraSet> importCameras(const aiScene* scene, float width, float height, GLFWwindow* window);

@@ -62,7 +62,7 @@ void assembleScene() {
         rtr::fatalExit({}); // the loader has said what went wrong
     loader.loadTextures(scene, kTextureFolder);
     level = loader.createLevel(scene, static_cast<float>(screenWidth), static_cast<float>(screenHeight), window);
-    cameras = loader.cameras;
+    cameras = loader.cameras.get();
     // A scene without a water object has no water effect: no reflection
     // pass and no water draws.
     if (const auto waterObjects = level->getWaterObjects(); !waterObjects.empty())

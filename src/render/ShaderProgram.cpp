@@ -3,8 +3,10 @@
 #include "render/Console.h"
 #include "render/GLDebug.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -22,6 +24,31 @@ void shaderInfoLog(GLuint shader, GLsizei size, GLsizei* written, GLchar* text) 
 
 void programInfoLog(GLuint program, GLsizei size, GLsizei* written, GLchar* text) {
     glGetProgramInfoLog(program, size, written, text);
+}
+
+// The whole text of a stage's file. Anything that keeps it from being read
+// (missing, a folder, no permission) is fatal; the second line names the
+// path, the system's reason and the working directory, since a program
+// started from the wrong folder is the usual cause.
+std::string readShaderFile(const std::string& path) {
+    std::string source;
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    int error = file == nullptr ? errno : 0;
+    if (file != nullptr) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            source.append(buffer, n);
+        if (std::ferror(file))
+            error = errno;
+        std::fclose(file);
+    }
+    if (error != 0) {
+        std::error_code unknown;
+        const std::string directory = std::filesystem::current_path(unknown).string();
+        rtr::fatalExit({"Failed to open shader-file",
+                        path + ": " + std::strerror(error) + " (working directory: " + directory + ")"});
+    }
+    return source;
 }
 
 } // namespace
@@ -59,11 +86,7 @@ void ShaderProgram::createProgram() {
 }
 
 GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
-    std::ifstream file(path);
-    if (!file)
-        rtr::fatalExit({"Failed to open shader-file"});
-    const std::string source{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    file.close();
+    const std::string source = readShaderFile(path);
 
     const GLuint shader = glCreateShader(type);
     if (shader == 0)

@@ -1,32 +1,26 @@
 #include "render/TextureLoader.h"
 
-#include <FreeImage.h>
+#include "render/ImageFile.h"
 
-#include <iostream>
+#include <FreeImage.h>
 
 namespace {
 
-// Decodes `path` and uploads it to `target` as 32-bit BGRA; false when the
-// file cannot be loaded (after printing the loader's line).
-bool uploadImage(const std::string& path, GLenum target) {
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    FIBITMAP* loaded = FreeImage_Load(format, path.c_str(), 0);
-    // Pixel types without a 32-bit form (float or complex images) fail the
-    // conversion; they are as unusable here as a missing file.
-    FIBITMAP* converted = loaded != nullptr ? FreeImage_ConvertTo32Bits(loaded) : nullptr;
-    if (converted == nullptr) {
-        if (loaded != nullptr)
-            FreeImage_Unload(loaded);
-        std::cout << "Failed to open file '" << path << "'" << std::endl;
-        return false;
-    }
-    const auto width = static_cast<GLsizei>(FreeImage_GetWidth(converted));
-    const auto height = static_cast<GLsizei>(FreeImage_GetHeight(converted));
-    glTexImage2D(target, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(converted));
-    FreeImage_Unload(converted);
-    FreeImage_Unload(loaded);
-    return true;
+GLint limit(GLenum query) {
+    GLint value = 0;
+    glGetIntegerv(query, &value);
+    return value;
+}
+
+void upload(GLenum target, const rtr::DecodedImage& image) {
+    glTexImage2D(target, 0, GL_RGBA8, static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0,
+                 GL_BGRA, GL_UNSIGNED_BYTE, FreeImage_GetBits(image.bitmap.get()));
+}
+
+constexpr const char* kFaceNames[6] = {"+X", "-X", "+Y", "-Y", "+Z", "-Z"};
+
+std::string sizeText(const rtr::DecodedImage& image) {
+    return std::to_string(image.width) + " x " + std::to_string(image.height) + " pixels";
 }
 
 } // namespace
@@ -35,8 +29,12 @@ bool loadTexture2D(const std::string& path, GLuint& texture) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    if (!uploadImage(path, GL_TEXTURE_2D))
+    const rtr::DecodedImage image = rtr::decodeImage(path, limit(GL_MAX_TEXTURE_SIZE));
+    if (image.bitmap == nullptr) {
+        rtr::reportImageFailure(path, image.reason);
         return false;
+    }
+    upload(GL_TEXTURE_2D, image);
     texture = name;
     return true;
 }
@@ -45,9 +43,30 @@ bool loadTextureCube(const std::array<std::string, 6>& paths, GLuint& texture) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_CUBE_MAP, name);
-    for (GLenum i = 0; i < 6; ++i)
-        if (!uploadImage(paths[i], GL_TEXTURE_CUBE_MAP_POSITIVE_X + i))
+    const GLint maxSize = limit(GL_MAX_CUBE_MAP_TEXTURE_SIZE);
+    std::string firstFace;
+    unsigned size = 0;
+    for (GLenum i = 0; i < 6; ++i) {
+        rtr::DecodedImage image = rtr::decodeImage(paths[i], maxSize);
+        // A face of another shape leaves the cube incomplete, which samples
+        // as black; say which face it is.
+        if (image.bitmap != nullptr && (image.width != image.height || (i > 0 && image.width != size))) {
+            image.reason = std::string("face ") + kFaceNames[i] + " is " + sizeText(image);
+            if (i > 0)
+                image.reason += ", face +X " + firstFace;
+            image.reason += "; the six faces must be square and of one size";
+            image.bitmap.reset();
+        }
+        if (image.bitmap == nullptr) {
+            rtr::reportImageFailure(paths[i], image.reason);
             return false;
+        }
+        if (i == 0) {
+            size = image.width;
+            firstFace = sizeText(image);
+        }
+        upload(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, image);
+    }
     texture = name;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "render/GLDebug.h"
+#include "render/ImageFile.h"
 #include "render/Level.h"
 #include "scene/ImportObject.h"
 #include "scene/Material.h"
@@ -14,10 +15,15 @@
 #include <assimp/scene.h>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
-#include <fstream>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -41,47 +47,17 @@ void setSamplingAndUnbind() {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-// FreeImage's conversions return a new bitmap; this owns it.
-struct ConvertedBitmap {
-    FIBITMAP* bitmap;
-    explicit ConvertedBitmap(FIBITMAP* converted) : bitmap(converted) {}
-    ~ConvertedBitmap() {
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
-    }
-    ConvertedBitmap(const ConvertedBitmap&) = delete;
-    ConvertedBitmap& operator=(const ConvertedBitmap&) = delete;
-};
-
-// 24-bit rows of FreeImage are padded to 4 bytes, as GL's default unpack
-// alignment expects; the loader relies on that default.
-void uploadBgr(FIBITMAP* source, GLenum internalFormat) {
-    ConvertedBitmap rgb(FreeImage_ConvertTo24Bits(source));
-    if (rgb.bitmap == nullptr)
-        return;
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat),
-                 static_cast<GLsizei>(FreeImage_GetWidth(rgb.bitmap)),
-                 static_cast<GLsizei>(FreeImage_GetHeight(rgb.bitmap)), 0, GL_BGR, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(rgb.bitmap));
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
-// PNG colour textures go up as RGBA: FreeImage's B,G,R,A bytes with blue and
-// red swapped.
-void uploadSwizzledRgba(FIBITMAP* source) {
-    ConvertedBitmap rgba(FreeImage_ConvertTo32Bits(source));
-    if (rgba.bitmap == nullptr)
-        return;
-    const unsigned width = FreeImage_GetWidth(rgba.bitmap), height = FreeImage_GetHeight(rgba.bitmap);
-    const BYTE* bits = FreeImage_GetBits(rgba.bitmap);
-    std::vector<BYTE> swizzled(static_cast<size_t>(width) * height * 4);
-    for (size_t i = 0; i < swizzled.size(); i += 4) {
-        swizzled[i + 0] = bits[i + 2];
-        swizzled[i + 1] = bits[i + 1];
-        swizzled[i + 2] = bits[i + 0];
-        swizzled[i + 3] = bits[i + 3];
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, swizzled.data());
+// The GL texture of `path` in `table`; 0 when the path is not there or its
+// file gave no image.
+GLuint textureOf(const std::map<std::string, GLuint>& table, const char* path) {
+    const auto found = table.find(path);
+    return found != table.end() ? found->second : 0;
 }
 
 glm::vec4 materialColour(const aiMaterial* material, const char* key, const glm::vec4& fallback) {
@@ -109,34 +85,27 @@ AssimpLoader& sceneLoader() {
 AssimpLoader::AssimpLoader() = default;
 
 AssimpLoader::~AssimpLoader() {
-    releaseBitmap();
     diffuseTextures.clear();
     normalTextures.clear();
 }
 
-void AssimpLoader::releaseBitmap() {
-    if (bitmap != nullptr)
-        FreeImage_Unload(bitmap);
-    bitmap = nullptr;
-}
-
 const aiScene* AssimpLoader::loadScene(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) {
-        std::cout << "Couldn't open file" << std::endl;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        const int error = errno;
+        std::cout << "Couldn't open file" << std::endl << path << ": " << std::strerror(error) << std::endl;
         return nullptr;
     }
-    file.close();
+    std::fclose(file);
     scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
     if (scene == nullptr) {
-        std::cout << "Couldn't load File" << std::endl;
+        std::cout << "Couldn't load File" << std::endl << path << ": " << importer.GetErrorString() << std::endl;
         return nullptr;
     }
     return scene;
 }
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
-    releaseBitmap();
     // Tables of an earlier load name textures of an earlier context.
     diffuseTextures.clear();
     normalTextures.clear();
@@ -154,61 +123,55 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& texture
         for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == aiReturn_SUCCESS; ++i)
             normalTextures.emplace(path.C_Str(), 1);
     }
-    if (!uploadTable(diffuseTextures, Table::Diffuse, textureFolder))
-        return false;
-    return uploadTable(normalTextures, Table::Normals, textureFolder);
+    uploadTable(diffuseTextures, Table::Diffuse, textureFolder);
+    uploadTable(normalTextures, Table::Normals, textureFolder);
+    return true;
 }
 
-bool AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder) {
+void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder) {
     if (table.empty())
-        return true;
+        return;
     std::vector<GLuint> names(table.size());
     glGenTextures(static_cast<GLsizei>(names.size()), names.data());
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+
     size_t i = 0;
-    for (auto& entry : table)
-        entry.second = names[i++];
-
-    for (const auto& [path, name] : table) {
+    for (auto& [path, name] : table) {
+        name = names[i++];
         const std::string fullPath = textureFolder + afterLast(path, '/');
-        const std::string extension = afterLast(path, '.');
-        FREE_IMAGE_FORMAT format = FreeImage_GetFileType(fullPath.c_str(), 0);
-        if (format == FIF_UNKNOWN)
-            format = FreeImage_GetFIFFromFilename(fullPath.c_str());
-        if (format == FIF_UNKNOWN)
-            return false;
-
-        // A file that cannot be read leaves its name without an image; the
-        // previous entry's bitmap must not be uploaded again in its place.
-        releaseBitmap();
-        if (FreeImage_FIFSupportsReading(format))
-            bitmap = FreeImage_Load(format, fullPath.c_str(), 0);
-        if (bitmap == nullptr)
+        // Colour textures go up by extension: JPEG as RGB, PNG with alpha.
+        GLenum internalFormat = GL_RGBA;
+        std::string reason;
+        if (kind == Table::Diffuse) {
+            const std::string extension = lowerCase(afterLast(path, '.'));
+            if (extension == "jpg" || extension == "jpeg")
+                internalFormat = GL_RGB;
+            else if (extension != "png")
+                reason = "only jpg, jpeg and png files are used as colour textures";
+        }
+        rtr::DecodedImage image;
+        if (reason.empty()) {
+            image = rtr::decodeImage(fullPath, maxSize);
+            reason = image.reason;
+        }
+        // An entry without an image keeps no texture, so that its meshes fall
+        // back to the material's colour or plain normals instead of sampling
+        // an empty (black) texture.
+        if (image.bitmap == nullptr) {
+            rtr::reportImageFailure(fullPath, reason);
+            glDeleteTextures(1, &name);
+            name = 0;
             continue;
-
-        bool uploaded = true;
-        if (kind == Table::Normals) {
-            glActiveTexture(GL_TEXTURE1);
-            glBindTexture(GL_TEXTURE_2D, name);
-            // Uploaded as 3-channel BGR rows whatever the file's depth.
-            uploadBgr(bitmap, GL_RGBA);
-        } else if (extension == "jpg") {
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, name);
-            uploadBgr(bitmap, GL_RGB);
-        } else if (extension == "png") {
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, name);
-            uploadSwizzledRgba(bitmap);
-        } else {
-            uploaded = false;
         }
-        if (uploaded) {
-            rtr::labelObject(GL_TEXTURE, name, path);
-            setSamplingAndUnbind();
-        }
-        releaseBitmap();
+        glActiveTexture(kind == Table::Diffuse ? GL_TEXTURE0 : GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image.width),
+                     static_cast<GLsizei>(image.height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     FreeImage_GetBits(image.bitmap.get()));
+        rtr::labelObject(GL_TEXTURE, name, path);
+        setSamplingAndUnbind();
     }
-    return true;
 }
 
 Material* AssimpLoader::findOrCreateMaterial(const aiMaterial* source, const std::string& name,
@@ -231,6 +194,20 @@ Material* AssimpLoader::findOrCreateMaterial(const aiMaterial* source, const std
 
 void AssimpLoader::processNode(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
                                ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent) {
+    // Depth first, children in their stored order, on a stack of its own:
+    // scene files nest nodes thousands deep, more than the call stack holds.
+    std::vector<std::pair<const aiNode*, rtr::scene::SceneObject*>> pending{{node, parent}};
+    while (!pending.empty()) {
+        const auto [current, currentParent] = pending.back();
+        pending.pop_back();
+        ImportObject* last = importNodeMeshes(scene, current, phongProgram, shadowPassProgram, currentParent);
+        for (unsigned c = current->mNumChildren; c-- > 0;)
+            pending.emplace_back(current->mChildren[c], last);
+    }
+}
+
+ImportObject* AssimpLoader::importNodeMeshes(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
+                                             ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent) {
     const std::string nodeName = node->mName.C_Str();
     const glm::mat4 local = toGlm(node->mTransformation);
     ImportObject* last = nullptr;
@@ -294,14 +271,20 @@ void AssimpLoader::processNode(const aiScene* scene, const aiNode* node, ShaderP
         aiString materialName;
         aiGetMaterialString(sourceMaterial, "?mat.name", 0, 0, &materialName);
 
+        // A texture that gave no image counts as none: the mesh shows its
+        // material's colour, or its plain normals, and never holds another
+        // texture's name in that slot.
         int texCount = 0;
         aiString path;
         if (aiGetMaterialTexture(sourceMaterial, aiTextureType_DIFFUSE, 0, &path) == aiReturn_SUCCESS) {
-            currentDiffuseTexture = diffuseTextures[path.C_Str()];
-            texCount = 1;
-            if (aiGetMaterialTexture(sourceMaterial, aiTextureType_NORMALS, 0, &path) == aiReturn_SUCCESS) {
-                currentNormalTexture = normalTextures[path.C_Str()];
-                texCount = 2;
+            currentDiffuseTexture = textureOf(diffuseTextures, path.C_Str());
+            if (currentDiffuseTexture != 0) {
+                texCount = 1;
+                if (aiGetMaterialTexture(sourceMaterial, aiTextureType_NORMALS, 0, &path) == aiReturn_SUCCESS) {
+                    currentNormalTexture = textureOf(normalTextures, path.C_Str());
+                    if (currentNormalTexture != 0)
+                        texCount = 2;
+                }
             }
         }
         Material* material = findOrCreateMaterial(sourceMaterial, materialName.C_Str(), phongProgram);
@@ -326,9 +309,7 @@ void AssimpLoader::processNode(const aiScene* scene, const aiNode* node, ShaderP
             parentObject->addChild(object);
         last = object;
     }
-
-    for (unsigned c = 0; c < node->mNumChildren; ++c)
-        processNode(scene, node->mChildren[c], phongProgram, shadowPassProgram, last);
+    return last;
 }
 
 Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window) {

@@ -11,12 +11,12 @@
 #include <assimp/Importer.hpp>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct aiNode;
 struct aiScene;
-struct FIBITMAP;
 struct GLFWwindow;
 class CameraSet;
 class ImportObject;
@@ -36,27 +36,36 @@ public:
     AssimpLoader& operator=(const AssimpLoader&) = delete;
 
     // Prints "Couldn't open file" or "Couldn't load File" and returns null on
-    // failure. The importer keeps the scene alive until the loader goes.
+    // failure, with a second line "<path>: <reason>" (the system's error or
+    // the importer's). The importer keeps the scene alive until the loader
+    // goes.
     const aiScene* loadScene(const std::string& path);
 
     // Uploads every texture file that a material names as diffuse or normal
     // map, from `textureFolder` + the file name after the last "/". Returns
-    // false for embedded textures ("No Texture was found in that scene") and
-    // at the first file whose format is unknown by content and by name.
+    // false for embedded textures ("No Texture was found in that scene").
+    // A file that gives no usable image (missing, of unknown type, too
+    // large, undecodable, or a colour texture whose extension is, in any
+    // letter case, not jpg, jpeg or png) is reported with the texture
+    // loader's two lines and keeps no texture (0 in its table); the other
+    // entries go on.
     bool loadTextures(const aiScene* scene, const std::string& textureFolder);
 
     // One node and, depth first, its children. Objects are placed by the
     // node's matrix times that of the nearest ancestor that made an object.
+    // The walk keeps its own stack, so any depth of nesting is safe.
     void processNode(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
                      ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent);
 
     // Walks the whole scene with the application's phongProgram and
-    // shadowPassProgram, imports the cameras into `cameras`, and returns the
-    // Level, which owns the objects and materials from then on.
+    // shadowPassProgram, imports the cameras into `cameras` (freeing the set
+    // of an earlier call), and returns the Level, which owns the objects and
+    // materials from then on.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
-    FIBITMAP* bitmap = nullptr;
-    CameraSet* cameras = nullptr;
+    // The loader owns the imported cameras; the program's `cameras` and the
+    // Level only point into the set.
+    std::unique_ptr<CameraSet> cameras;
     Assimp::Importer importer;
     const aiScene* scene = nullptr;
     std::map<std::string, GLuint> diffuseTextures;
@@ -68,15 +77,19 @@ public:
     std::vector<ImportObject*> secondaryObjects;
     std::vector<Material*> materials;
 
-    // The texture names of the last mesh whose material had them; a mesh
-    // without its own textures carries these (with texCount 0).
+    // The texture names of the last mesh whose material named them (0 for a
+    // named texture that gave no image); a mesh without its own textures
+    // carries these (with texCount 0).
     GLuint currentDiffuseTexture = 0;
     GLuint currentNormalTexture = 0;
 
 private:
     enum class Table { Diffuse, Normals };
-    bool uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder);
-    void releaseBitmap();
+    void uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder);
+    // The node's own meshes as objects under `parent`; returns the last one,
+    // or null when the node has no mesh.
+    ImportObject* importNodeMeshes(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
+                                   ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent);
     Material* findOrCreateMaterial(const struct aiMaterial* source, const std::string& name,
                                    ShaderProgram* phongProgram);
 };

@@ -127,5 +127,5 @@ TEST(SceneAssembly, AMissingSceneFileIsFatal) {
     });
     ASSERT_TRUE(result.exited) << "crashed or hung";
     EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, "Couldn't open file\n");
+    EXPECT_EQ(result.out, "Couldn't open file\n../Data/ThalvekF.dae: No such file or directory\n");
 }

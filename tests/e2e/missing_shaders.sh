@@ -9,5 +9,7 @@ start_xvfb 1280x720x24
 (cd "$tree/bin" && timeout 60 ./thalvek </dev/null) >"$WORK/out.txt" 2>"$WORK/err.txt" && status=0 || status=$?
 [ "$status" -eq 255 ] || fail "status $status"
 grep -qx "Failed to open shader-file" "$WORK/out.txt" || fail "no 'Failed to open shader-file' line"
+grep -qxF "../Shader/PhongSMap.vert: No such file or directory (working directory: $tree/bin)" "$WORK/out.txt" ||
+  fail "the second line does not name the path, the reason and the working directory"
 [[ "$(head -n 1 "$WORK/out.txt")" == "Using OpenGL "* ]] || fail "the GL version line must come first"
 echo "PASS"

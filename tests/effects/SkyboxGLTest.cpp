@@ -204,7 +204,8 @@ TEST_F(Sky, MissingFacePrintsBothLinesAndStopsThere) {
     ::testing::internal::CaptureStdout();
     Skybox sky(paths);
     const std::string out = ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "Failed to open file '" + paths[3] + "'\nFailed to load textures for skybox\n");
+    EXPECT_EQ(out, "Failed to open file '" + paths[3] + "'\n" + paths[3] +
+                       ": No such file or directory\nFailed to load textures for skybox\n");
     glBindTexture(GL_TEXTURE_CUBE_MAP, sky.getCubeMap());
     for (GLenum face = 0; face < 6; ++face) {
         GLint width = 0;

@@ -105,12 +105,31 @@ TEST_F(ShaderFiles, BothFormsLinkAndReleaseEveryObject) {
         EXPECT_EQ(glIsShader(names[i]), GL_FALSE) << "shader " << i;
 }
 
-TEST_F(ShaderFiles, MissingFileIsFatalWithoutNamingThePath) {
-    const std::string vert = missing("nowhere.vert"), frag = write("c.frag", kFragment);
-    const auto result = build([&] { ShaderProgram program(vert, frag); });
-    ASSERT_TRUE(result.exited) << "timed out or crashed";
-    EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, "Failed to open shader-file\n");
+// Each row puts something unreadable where one stage's file should be; every
+// one takes the fatal path, naming the path, the system's reason and the
+// working directory on the second line.
+TEST_F(ShaderFiles, AnUnreadableFileIsFatalWithThePathAndTheReason) {
+    struct Row {
+        const char* what;
+        std::string vertex, fragment, unreadable;
+        const char* reason;
+    };
+    const std::string folder = (dir_ / "folder.frag").string();
+    std::filesystem::create_directory(folder);
+    const Row rows[] = {
+        {"missing vertex file", missing("nowhere.vert"), write("c.frag", kFragment), missing("nowhere.vert"),
+         "No such file or directory"},
+        {"folder as fragment file", write("c.vert", kVertex), folder, folder, "Is a directory"},
+    };
+    const std::string directory = std::filesystem::current_path().string();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const auto result = build([&] { ShaderProgram program(row.vertex, row.fragment); });
+        ASSERT_TRUE(result.exited) << "timed out or crashed: " << result.err;
+        EXPECT_EQ(result.exitStatus, 255);
+        EXPECT_EQ(result.out, "Failed to open shader-file\n" + row.unreadable + ": " + row.reason +
+                                  " (working directory: " + directory + ")\n");
+    }
 }
 
 TEST_F(ShaderFiles, EmptySourceIsACompileFailureWithTheDriversLog) {
@@ -153,7 +172,7 @@ TEST_F(ShaderFiles, MissingGeometryFileIsReportedAfterVertexAndFragmentCompiled)
     auto result = build([&] { ShaderProgram program(vert, geom, frag); });
     ASSERT_TRUE(result.exited);
     EXPECT_EQ(result.exitStatus, 255);
-    EXPECT_EQ(result.out, "Failed to open shader-file\n");
+    EXPECT_EQ(lines(result.out).at(0), "Failed to open shader-file");
 
     // ...but a broken fragment stage is compiled, and reported, first.
     const std::string brokenFrag = write("broken.frag", kBroken);

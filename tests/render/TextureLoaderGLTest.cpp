@@ -1,9 +1,11 @@
-// Image files become 32-bit textures whatever their depth, rows bottom-up as
-// FreeImage holds them; failures print the loader's line and leave the new
-// texture bound; a cube map stops at its first missing face.
+// Image files become 32-bit textures whatever their depth or type, rows
+// bottom-up as FreeImage holds them; bad files (lying headers, folders,
+// unknown types) print the loader's two lines and leave the new texture
+// bound; a cube map stops at its first missing or mis-sized face.
 
 #include "render/TextureLoader.h"
 #include "support/GLTestContext.h"
+#include "support/HostileFiles.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
@@ -11,9 +13,11 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <vector>
 
-using testing_support::GLTestContext;
+using namespace testing_support;
 
 namespace {
 
@@ -135,20 +139,74 @@ TEST_F(Textures, MissingFilePrintsTheMessageAndKeepsTheNewTextureBound) {
     const bool loaded = loadTexture2D(path, texture);
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_FALSE(loaded);
-    EXPECT_EQ(out, "Failed to open file '" + path + "'\n");
+    EXPECT_EQ(out, "Failed to open file '" + path + "'\n" + path + ": No such file or directory\n");
     EXPECT_EQ(texture, 12345u) << "the out-parameter must be left untouched";
     const GLint bound = boundTexture(GL_TEXTURE_BINDING_2D);
     EXPECT_NE(bound, 0);
     EXPECT_EQ(glIsTexture(static_cast<GLuint>(bound)), GL_TRUE);
 }
 
-TEST_F(Textures, NotAnImageIsAFailureToo) {
-    const std::string path = (dir_ / "noise.png").string();
-    std::ofstream(path) << "this is not a picture";
-    GLuint texture = 0;
-    ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(loadTexture2D(path, texture));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Failed to open file '" + path + "'\n");
+// Each row is a file the test writes, and what loading it must give: a
+// texture of one colour, or the two lines with the reason and no texture.
+TEST_F(Textures, BadAndUnusualFilesGiveAnImageOrAReason) {
+    struct Row {
+        const char* file;
+        std::function<void(const std::string&)> write;
+        std::optional<Bgra> texel;                     // loaded, every texel this colour
+        const char* reason;                            // or refused with this in the second line
+    };
+    const auto text = [](const std::string& path) { std::ofstream(path) << "this is not a picture"; };
+    const Row rows[] = {
+        {"folder.png", [](const std::string& path) { std::filesystem::create_directory(path); }, {},
+         "Is a directory"},
+        {"noise.png", text, {}, "PNG"},
+        {"no-extension", text, {}, "its image type cannot be told from its content or its name"},
+        {"huge.png", [](const std::string& path) { writeLyingPng(path, 60000, 60000); }, {},
+         "60000 x 60000 pixels, more than the "},
+        {"wide.jpg", [](const std::string& path) { writeLyingJpeg(path, 65000, 8); }, {},
+         "65000 x 8 pixels, more than the "},
+        {"animation.gif", [](const std::string& path) { testing_support::writeImage(path, 2, 2, {1, 2, 3, 0}, FIF_GIF, 8); }, {},
+         "GIF images cannot have their size checked before decoding"},
+        {"grey16.png", [](const std::string& path) { writeGrey16Png(path, 3, 2, 0x8091); }, Bgra{0x80, 0x80, 0x80, 255},
+         nullptr},
+        {"bright.hdr",
+         [](const std::string& path) {
+             FIBITMAP* hdr = FreeImage_AllocateT(FIT_RGBF, 3, 2);
+             for (int y = 0; y < 2; ++y)
+                 for (int x = 0; x < 3; ++x)
+                     reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(hdr, y))[x] = FIRGBF{4.0f, 0.5f, 0.0f};
+             EXPECT_TRUE(FreeImage_Save(FIF_HDR, hdr, path.c_str(), 0));
+             FreeImage_Unload(hdr);
+         },
+         Bgra{0, 128, 255, 255}, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string path = (dir_ / row.file).string();
+        row.write(path);
+        GLuint texture = 0;
+        ::testing::internal::CaptureStdout();
+        const bool loaded = loadTexture2D(path, texture);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        if (row.texel) {
+            ASSERT_TRUE(loaded) << out;
+            EXPECT_EQ(out, "");
+            const auto texels = readTexture(GL_TEXTURE_2D);
+            for (const Bgra& t : texels)
+                EXPECT_EQ(t, *row.texel);
+            glDeleteTextures(1, &texture);
+            continue;
+        }
+        EXPECT_FALSE(loaded);
+        const std::string first = "Failed to open file '" + path + "'\n";
+        ASSERT_EQ(out.substr(0, first.size()), first);
+        const std::string second = out.substr(first.size());
+        EXPECT_EQ(second.rfind(path + ": ", 0), 0u) << second;
+        EXPECT_NE(second.find(row.reason), std::string::npos) << second;
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glDeleteTextures(1, reinterpret_cast<GLuint*>(&bound));
+    }
 }
 
 TEST_F(Textures, CubeMapUploadsSixFacesInOrder) {
@@ -179,11 +237,27 @@ TEST_F(Textures, CubeMapStopsAtTheFirstMissingFace) {
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_FALSE(loaded);
     EXPECT_EQ(cube, 777u);
-    EXPECT_EQ(out, "Failed to open file '" + paths[2] + "'\n") << "only the first failure is reported";
+    EXPECT_EQ(out, "Failed to open file '" + paths[2] + "'\n" + paths[2] + ": No such file or directory\n")
+        << "only the first failure is reported";
     EXPECT_NE(boundTexture(GL_TEXTURE_BINDING_CUBE_MAP), 0);
     for (GLenum i = 0; i < 2; ++i)
         EXPECT_EQ(levelParameter(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, GL_TEXTURE_WIDTH), width_) << i;
     for (GLenum i = 2; i < 6; ++i)
         EXPECT_EQ(levelParameter(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i, GL_TEXTURE_WIDTH), 0)
             << "face " << i << " must not be tried";
+}
+
+TEST_F(Textures, CubeMapNamesAFaceOfAnotherSize) {
+    std::array<std::string, 6> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths[i] = (dir_ / ("face" + std::to_string(i) + ".png")).string();
+        testing_support::writeImage(paths[i], i == 3 ? 4 : 2, i == 3 ? 4 : 2, {10, 20, 30, 255});
+    }
+    GLuint cube = 0;
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(loadTextureCube(paths, cube));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Failed to open file '" + paths[3] + "'\n" + paths[3] +
+                  ": face -Y is 4 x 4 pixels, face +X 2 x 2 pixels; the six faces must be square and of one size\n");
+    EXPECT_EQ(levelParameter(GL_TEXTURE_CUBE_MAP_POSITIVE_X + 3, GL_TEXTURE_WIDTH), 0);
 }

@@ -1,7 +1,8 @@
 // The scene import: objects sorted by node name, textures found by file name
 // in the texture folder and uploaded by extension, materials shared by name
 // with defaults for missing keys, placement through ancestors that made
-// objects, and the faults the loader guards against in bad files.
+// objects, tangents, and bad scene and texture files: each is reported and
+// skipped, or imported, never a crash.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -11,14 +12,18 @@
 #include "scene/ImportObject.h"
 #include "scene/Material.h"
 #include "support/GLTestContext.h"
+#include "support/HostileFiles.h"
 #include "support/SceneBuilder.h"
 
 #include <FreeImage.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 using namespace testing_support;
 
@@ -130,7 +135,8 @@ TEST_F(Import, NodesAreSortedByTheirNamesFirstWords) {
     const unsigned m = b.material({.name = "plain"});
     b.root({"root", {}, {}, {{"transparentGlass", {b.square(m)}}, {"Water", {b.square(m)}},
                               {"fireplace", {b.square(m)}}, {"waterPool", {b.square(m)}},
-                              {"dynamicRock", {b.square(m)}}, {"Fireplace", {b.square(m)}}}});
+                              {"dynamicRock", {b.square(m)}}, {"Fireplace", {b.square(m)}},
+                              {"campfireStones", {b.square(m)}}, {"seaWaterEdge", {b.square(m)}}}});
     Level* level = importCollada(b, false);
     ASSERT_NE(level, nullptr);
     EXPECT_NE(byName(level->getTransparentObjects(), "transparentGlass"), nullptr);
@@ -139,7 +145,9 @@ TEST_F(Import, NodesAreSortedByTheirNamesFirstWords) {
     EXPECT_NE(byName(level->getWaterObjects(), "waterPool"), nullptr);
     EXPECT_NE(byName(level->getOpaqueObjects(), "dynamicRock"), nullptr);
     EXPECT_NE(byName(level->getOpaqueObjects(), "Fireplace"), nullptr);
-    EXPECT_EQ(level->getOpaqueObjects().size(), 3u);
+    EXPECT_NE(byName(level->getOpaqueObjects(), "campfireStones"), nullptr) << "only the first characters count";
+    EXPECT_NE(byName(level->getOpaqueObjects(), "seaWaterEdge"), nullptr);
+    EXPECT_EQ(level->getOpaqueObjects().size(), 5u);
 }
 
 TEST_F(Import, TexturesAreFoundByFileNameAndUploadedByExtension) {
@@ -167,17 +175,14 @@ TEST_F(Import, TexturesAreFoundByFileNameAndUploadedByExtension) {
     EXPECT_EQ(byName(level->getOpaqueObjects(), "log")->mesh->getTexCount(), 2.0f);
     expectNear(texel(loader_.normalTextures.at("maps/bump.png")), {128, 128, 255, 255}, 0);
 
-    // An upper-case extension gets a name but no image.
-    const GLuint stoneTexture = loader_.diffuseTextures.at("stone.JPG");
-    EXPECT_NE(stoneTexture, 0u);
-    EXPECT_EQ(width(stoneTexture), 0);
+    // Extensions match in any case.
+    expectNear(texel(loader_.diffuseTextures.at("stone.JPG")), {90, 90, 90, 255}, 3);
 
     // PNG colour textures keep their alpha and come out in RGB order.
     expectNear(texel(loader_.diffuseTextures.at("leaf.png")), {30, 160, 20, 128}, 0);
     GLint minFilter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(loader_.bitmap, nullptr) << "every decoded bitmap is released after upload";
 }
 
 TEST_F(Import, ImagesOfOtherDepthsAreConvertedBeforeUpload) {
@@ -209,39 +214,90 @@ TEST_F(Import, ImagesOfOtherDepthsAreConvertedBeforeUpload) {
     expectNear(texel(loader_.diffuseTextures.at("grey.jpg")), {77, 77, 77, 255}, 2);
 }
 
-TEST_F(Import, AnUnreadableFileLeavesItsNameWithoutAnImageAndNothingElse) {
-    writeImage("a.png", 32, FIF_PNG, {255, 0, 0, 255});
-    std::ofstream(textureFolder() + "b.png") << "not a picture at all";
-    writeImage("c.png", 32, FIF_PNG, {0, 0, 255, 255});
+// One material per row, all in one scene, each naming one texture file that
+// the test writes. The file uploads, or it is reported with its reason and
+// keeps no texture, so its mesh shows the material's colour (diffuse) or its
+// plain normals (normal map), never another texture, and the rows after it
+// still load.
+TEST_F(Import, BadTextureFilesAreReportedAndSkippedOneByOne) {
+    enum Slot { Diffuse, Normal };
+    struct Row {
+        const char* file;
+        Slot slot;
+        std::function<void(const std::string&)> write;
+        std::optional<Texel> texel; // uploaded with this colour, or refused
+        const char* reason;         // with this in the second line
+    };
+    const auto text = [](const std::string& path) { std::ofstream(path) << "not a picture"; };
+    const auto plain = [](Texel t, FREE_IMAGE_FORMAT format) {
+        return [=](const std::string& path) {
+            testing_support::writeImage(path, 4, 2, RGBQUAD{t.b, t.g, t.r, t.a}, format, format == FIF_PNG ? 32 : 24);
+        };
+    };
+    const Row rows[] = {
+        // First in its table: a name of unknown type used to stop the upload
+        // of every texture.
+        {"aaa", Diffuse, text, {}, "only jpg, jpeg and png files are used as colour textures"},
+        {"granite.JPG", Diffuse, plain({120, 110, 100, 255}, FIF_JPEG), Texel{120, 110, 100, 255}, nullptr},
+        {"granite.jpeg", Diffuse, plain({60, 70, 80, 255}, FIF_JPEG), Texel{60, 70, 80, 255}, nullptr},
+        {"grey16.png", Diffuse, [](const std::string& path) { writeGrey16Png(path, 4, 2, 0x40ff); },
+         Texel{64, 64, 64, 255}, nullptr},
+        {"huge.png", Diffuse, [](const std::string& path) { writeLyingPng(path, 60000, 60000); }, {},
+         "60000 x 60000 pixels, more than the "},
+        {"folder.png", Diffuse, [](const std::string& path) { std::filesystem::create_directory(path); }, {},
+         "Is a directory"},
+        {"picture.tga", Diffuse, plain({1, 2, 3, 255}, FIF_TARGA), {},
+         "only jpg, jpeg and png files are used as colour textures"},
+        {"aaa-bump", Normal, text, {}, "its image type cannot be told from its content or its name"},
+        {"broken-bump.png", Normal, text, {}, "PNG"},
+        {"bump.png", Normal, plain({128, 128, 255, 255}, FIF_PNG), Texel{128, 128, 255, 255}, nullptr},
+    };
+    testing_support::writeImage(textureFolder() + "base.png", 4, 2, RGBQUAD{0, 0, 200, 255});
     SceneBuilder b;
-    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a", .diffuseTexture = "a.png"}))}},
-                              {"b", {b.square(b.material({.name = "b", .diffuseTexture = "b.png"}))}},
-                              {"c", {b.square(b.material({.name = "c", .diffuseTexture = "c.png"}))}},
-                              {"d", {b.square(b.material({.name = "d", .diffuseTexture = "gone.png"}))}}}});
-    ASSERT_NE(importCollada(b), nullptr);
-    EXPECT_EQ(width(loader_.diffuseTextures.at("b.png")), 0) << "the previous bitmap must not be re-uploaded";
-    EXPECT_EQ(width(loader_.diffuseTextures.at("gone.png")), 0);
-    expectNear(texel(loader_.diffuseTextures.at("c.png")), {0, 0, 255, 255}, 0);
-}
-
-TEST_F(Import, AFileOfUnknownFormatStopsTheTextureStep) {
-    writeImage("a.png", 32, FIF_PNG, {255, 0, 0, 255});
-    writeImage("c.png", 32, FIF_PNG, {0, 0, 255, 255});
-    writeImage("n.png", 24, FIF_PNG, {128, 128, 255, 255});
-    SceneBuilder b;
-    b.root({"root", {}, {}, {{"a", {b.square(b.material({.name = "a", .diffuseTexture = "a.png"}))}},
-                              {"b", {b.square(b.material({.name = "b", .diffuseTexture = "b.nothing",
-                                                            .normalTexture = "n.png"}))}},
-                              {"c", {b.square(b.material({.name = "c", .diffuseTexture = "c.png"}))}}}});
+    std::vector<NodeSpec> nodes;
+    for (const Row& row : rows) {
+        row.write(textureFolder() + row.file);
+        MaterialSpec material{.name = row.file};
+        (row.slot == Diffuse ? material.diffuseTexture : material.normalTexture) = row.file;
+        if (row.slot == Normal)
+            material.diffuseTexture = "base.png";
+        nodes.push_back({row.file, {b.square(b.material(material))}});
+    }
+    b.root({"root", {}, {}, nodes});
     const std::string path = (dir_ / "scene.dae").string();
     ASSERT_TRUE(b.exportCollada(path));
     const aiScene* scene = loader_.loadScene(path);
     ASSERT_NE(scene, nullptr);
-    EXPECT_FALSE(loader_.loadTextures(scene, textureFolder()));
-    EXPECT_GT(width(loader_.diffuseTextures.at("a.png")), 0);
-    EXPECT_NE(loader_.diffuseTextures.at("c.png"), 0u) << "later entries keep their names";
-    EXPECT_EQ(width(loader_.diffuseTextures.at("c.png")), 0) << "but get no image";
-    EXPECT_EQ(loader_.normalTextures.at("n.png"), 1u) << "the normal-map table is not processed";
+    ::testing::internal::CaptureStdout();
+    EXPECT_TRUE(loader_.loadTextures(scene, textureFolder()));
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    level_.reset(loader_.createLevel(scene, 320.0f, 180.0f, nullptr));
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const auto& table = row.slot == Diffuse ? loader_.diffuseTextures : loader_.normalTextures;
+        const GLuint texture = table.at(row.file);
+        ImportObject* object = byName(level_->getOpaqueObjects(), row.file);
+        ASSERT_NE(object, nullptr);
+        const Mesh& mesh = *object->mesh;
+        EXPECT_EQ(row.slot == Diffuse ? mesh.getDiffuseTexture() : mesh.getNormalTexture(), texture);
+        const std::string fullPath = textureFolder() + row.file;
+        const std::string message = "Failed to open file '" + fullPath + "'\n" + fullPath + ": ";
+        const size_t at = out.find(message);
+        if (row.texel) {
+            ASSERT_NE(texture, 0u);
+            expectNear(texel(texture), *row.texel, 3);
+            EXPECT_EQ(mesh.getTexCount(), row.slot == Diffuse ? 1.0f : 2.0f);
+            EXPECT_EQ(at, std::string::npos) << out;
+        } else {
+            EXPECT_EQ(texture, 0u);
+            EXPECT_EQ(mesh.getTexCount(), row.slot == Diffuse ? 0.0f : 1.0f);
+            ASSERT_NE(at, std::string::npos) << out;
+            const size_t from = at + message.size();
+            const std::string reason = out.substr(from, out.find('\n', from) - from);
+            EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
+        }
+    }
 }
 
 TEST_F(Import, EmbeddedTexturesAreRefused) {
@@ -358,15 +414,49 @@ TEST_F(Import, FacesThatAreNotTrianglesAndMissingAttributesAreSafe) {
     EXPECT_EQ(bare->getPositions()[3], 1.0f);
 }
 
-TEST_F(Import, SceneFileProblemsAreReportedAndReturnNothing) {
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(loader_.loadScene((dir_ / "absent.dae").string()), nullptr);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Couldn't open file\n");
-    const std::string garbage = (dir_ / "garbage.dae").string();
-    std::ofstream(garbage) << "this is not COLLADA";
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(loader_.loadScene(garbage), nullptr);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Couldn't load File\n");
+// Each row is a scene file the test writes: the fixed line, then the path and
+// the reason, and no scene; or a scene that imports whole.
+TEST_F(Import, BadSceneFilesAreReportedOrImportedWhole) {
+    // Deeper than a recursive walk of the nodes could go on the call stack.
+    constexpr int kDepth = 3000;
+    struct Row {
+        const char* file;
+        std::function<void(const std::string&)> write;
+        const char* firstLine; // null: the scene imports
+        const char* reason;    // null: the importer's own message
+    };
+    const Row rows[] = {
+        {"absent.dae", [](const std::string&) {}, "Couldn't open file", "No such file or directory"},
+        {"garbage.dae", [](const std::string& path) { std::ofstream(path) << "this is not COLLADA"; },
+         "Couldn't load File", nullptr},
+        {"folder.dae", [](const std::string& path) { std::filesystem::create_directory(path); },
+         "Couldn't load File", nullptr},
+        {"deep.dae",
+         [](const std::string& path) {
+             SceneBuilder b;
+             b.root(nodeChain("deep", kDepth, b.square(b.material({.name = "m"}))));
+             ASSERT_TRUE(b.exportCollada(path));
+         },
+         nullptr, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        const std::string path = (dir_ / row.file).string();
+        row.write(path);
+        ::testing::internal::CaptureStdout();
+        const aiScene* scene = loader_.loadScene(path);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        if (row.firstLine == nullptr) {
+            ASSERT_NE(scene, nullptr) << out;
+            Level* level = importInMemory(*scene);
+            EXPECT_EQ(level->getOpaqueObjects().size(), static_cast<size_t>(kDepth));
+            continue;
+        }
+        EXPECT_EQ(scene, nullptr);
+        const std::string reason = row.reason != nullptr ? row.reason : loader_.importer.GetErrorString();
+        EXPECT_FALSE(reason.empty());
+        EXPECT_EQ(out, std::string(row.firstLine) + "\n" + path + ": " + reason + "\n");
+    }
 }
 
 TEST_F(Import, ASceneWithoutCamerasStillHasOne) {
@@ -376,5 +466,34 @@ TEST_F(Import, ASceneWithoutCamerasStillHasOne) {
     ASSERT_NE(loader_.cameras, nullptr);
     EXPECT_EQ(loader_.cameras->count, 0);
     EXPECT_EQ(loader_.cameras->current()->position, glm::vec3(0.0f));
-    delete loader_.cameras;
+}
+
+// The importer's tangents: made orthogonal to the normal (not normalised
+// again), with w = -1 where the bitangent points against normal x tangent.
+TEST_F(Import, TangentsAreOrthogonalisedWithTheirHandedness) {
+    SceneBuilder b;
+    const unsigned m = b.material({.name = "m"});
+    b.root({"root", {}, {}, {{"right", {b.square(m)}}, {"left", {b.square(m)}}}});
+    auto scene = b.build();
+    for (unsigned i = 0; i < 2; ++i) {
+        aiMesh* mesh = scene->mMeshes[i];
+        mesh->mTangents = new aiVector3D[4];
+        mesh->mBitangents = new aiVector3D[4];
+        for (unsigned v = 0; v < 4; ++v) {
+            mesh->mTangents[v] = aiVector3D(2, 0, 1); // leans towards the normal (0, 0, 1)
+            mesh->mBitangents[v] = aiVector3D(0, i == 0 ? 1.0f : -1.0f, 0);
+        }
+    }
+    Level* level = importInMemory(*scene);
+    const float lean = 2.0f / std::sqrt(5.0f);
+    for (const auto& [name, w] : {std::pair{"right", 1.0f}, std::pair{"left", -1.0f}}) {
+        SCOPED_TRACE(name);
+        const float* t = byName(level->getOpaqueObjects(), name)->mesh->getTangents();
+        for (int v = 0; v < 4; ++v) {
+            EXPECT_NEAR(t[v * 4 + 0], lean, 1e-6f);
+            EXPECT_NEAR(t[v * 4 + 1], 0.0f, 1e-6f);
+            EXPECT_NEAR(t[v * 4 + 2], 0.0f, 1e-6f);
+            EXPECT_EQ(t[v * 4 + 3], w);
+        }
+    }
 }

@@ -68,8 +68,7 @@ DemoHarness::~DemoHarness() {
     releaseScene();
     delete frameRenderer;
     frameRenderer = nullptr;
-    delete cameras;
-    cameras = nullptr;
+    cameras = nullptr; // the scene loader's; its next import frees it
     delete shadowDebugProgram;
     shadowDebugProgram = nullptr;
 }

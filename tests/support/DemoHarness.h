@@ -57,7 +57,8 @@ public:
     // is built: a test can change what the driver seems to offer there.
     DemoHarness(int width, int height, const std::function<void()>& beforeAssembly = {});
     // Releases the scene as the program does, then what the program leaves
-    // to process exit (frame renderer, cameras, shadow debug program).
+    // to process exit (frame renderer, shadow debug program). The cameras
+    // stay with the scene loader, which owns them.
     ~DemoHarness();
     DemoHarness(const DemoHarness&) = delete;
     DemoHarness& operator=(const DemoHarness&) = delete;
