@@ -17,21 +17,34 @@ using rtr::Particles::Group;
 using rtr::Particles::randomFraction;
 using rtr::Particles::randomRange;
 
-// Counts heap allocations while a test asks for it.
+// Counts heap allocations while a test asks for it. Every plain form of
+// new and delete is replaced together (libraries in this process use the
+// nothrow forms too), so each block is freed the way it was allocated.
 namespace {
 std::atomic<bool> countingAllocations{false};
 std::atomic<long> allocations{0};
+
+void* countedAllocation(std::size_t size) noexcept {
+    if (countingAllocations)
+        ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
 } // namespace
 
 void* operator new(std::size_t size) {
-    if (countingAllocations)
-        ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
+    if (void* p = countedAllocation(size))
         return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
