@@ -8,6 +8,7 @@ ShaderProgram* shadowPassProgram = nullptr;
 ShaderProgram* shadowDebugProgram = nullptr;
 Level* level = nullptr;
 Water* water = nullptr;
+Campfire* campfire = nullptr;
 PointLight* skyLight = nullptr;
 PointLight* rearLight = nullptr;
 PointLight* frontLight = nullptr;

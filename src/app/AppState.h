@@ -6,6 +6,7 @@
 #include "render/GL.h"
 
 struct GLFWwindow;
+class Campfire;
 class CameraSet;
 class FrameRenderer;
 class InputController;
@@ -29,6 +30,9 @@ extern Level* level;
 
 // The pool's water effect; null when the scene has no water object.
 extern Water* water;
+
+// The fire effect: flames, smoke, heat haze and the fire light.
+extern Campfire* campfire;
 
 // The three fixed moonlight fills.
 extern PointLight* skyLight;

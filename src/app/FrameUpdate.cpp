@@ -5,6 +5,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "effects/Campfire.h"
 #include "effects/Water.h"
 #include "render/Level.h"
 #include "render/PassProfile.h"
@@ -25,6 +26,9 @@ void updateFrame(double dt) {
 
     if (water != nullptr)
         water->update(dt);
+
+    // Before the shadow matrices: the fire light moves with the flames.
+    campfire->update(static_cast<float>(dt));
 
     if (inputController->shadows == 1)
         for (PointLight* light : level->lights())

@@ -4,6 +4,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "effects/Campfire.h"
 #include "effects/Water.h"
 #include "render/Console.h"
 #include "render/FrameRenderer.h"
@@ -17,8 +18,6 @@
 
 #include <GLFW/glfw3.h>
 
-#include <memory>
-
 namespace {
 
 constexpr const char* kSceneFile = "../Data/ThalvekF.dae";
@@ -27,13 +26,7 @@ constexpr const char* kMusicFile = "../SFX/music.ogg";
 // The fire sits a little off the centre of the fire pit's mesh.
 constexpr glm::vec3 kFireDisplacement{0.05f, 0.1f, 0.1f};
 
-const glm::vec3 kFireLightColour{0.75f, 0.15f, 0.0f};
-constexpr float kFireLightIntensity = 10.0f;
 const glm::vec3 kMoonColour{0.184f, 0.255f, 0.349f};
-
-// Until the campfire burns, this light stands where its light will be, so
-// the Level's lights already come in their final order: fire first.
-std::unique_ptr<PointLight> standInFireLight;
 
 // The centre of the first fire object, moved by the displacement; a scene
 // without a fire object has its fire at the origin.
@@ -75,10 +68,10 @@ void assembleScene() {
     if (const auto waterObjects = level->getWaterObjects(); !waterObjects.empty())
         water = new Water(waterObjects.front());
 
-    const glm::vec3 fire = firePosition(*level);
-    standInFireLight = std::make_unique<PointLight>(fire + glm::vec3(0.0f, 4.0f, 0.0f), kFireLightColour,
-                                                    kFireLightIntensity);
-    level->addLight(standInFireLight.get());
+    // The fire light comes first among the Level's lights: it casts the
+    // shadows.
+    campfire = new Campfire(firePosition(*level));
+    level->addLight(campfire->light.get());
 
     skyLight = new PointLight({0.0f, 80.0f, 0.0f}, kMoonColour, 1000.0f);
     rearLight = new PointLight({0.0f, 0.0f, -80.0f}, kMoonColour * 0.5f, 100.0f);
@@ -115,7 +108,7 @@ void release(T*& object) {
 
 void releaseScene() {
     release(water);
-    standInFireLight.reset();
+    release(campfire);
     release(phongProgram);
     release(shadowPassProgram);
     release(shadowMap);

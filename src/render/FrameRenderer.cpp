@@ -4,6 +4,7 @@
 #include "app/Camera.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "effects/Campfire.h"
 #include "effects/Water.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
@@ -171,10 +172,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     const glm::mat4 viewAndProjection[2] = {view, projection};
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
 
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    // The fire's particles, smoke mask and heat haze join the scene pass
-    // here with their effects. The frame ends with the picture as the only
-    // draw buffer.
+    drawCampfire();
     const GLenum picture = GL_COLOR_ATTACHMENT0;
     if (waterVisible) {
         // The mask goes into the copy's alpha; the surface then reads the
@@ -187,8 +185,8 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
         glDrawBuffers(1, &picture);
         water->draw(sceneMaskTexture.get());
     }
-    glDrawBuffers(1, &picture);
-    // Nothing after this point tests against the scene's depth.
+    // The scene pass ends with the picture as the only draw buffer, and
+    // nothing after this point tests against the scene's depth.
     invalidateDepth();
 
     // Composition of the picture onto the window.
@@ -268,4 +266,26 @@ void FrameRenderer::writeSurfaceMatrices(const glm::mat4& view, const glm::mat4&
     const glm::mat4 surface[5] = {projection * modelView, view, modelView, projection,
                                   glm::transpose(glm::inverse(modelView))};
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, surface, 5);
+}
+
+void FrameRenderer::drawCampfire() {
+    const GLenum picture = GL_COLOR_ATTACHMENT0, copyAndMasks = GL_COLOR_ATTACHMENT1;
+    // Flames and smoke go into both targets, depth-tested against the
+    // scene, with the alpha of the second target kept for the masks.
+    {
+        rtr::PassTimer timer(rtr::Pass::Particles);
+        campfire->particles->draw();
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    {
+        rtr::PassTimer timer(rtr::Pass::FireMask);
+        glDrawBuffers(1, &copyAndMasks);
+        campfire->drawMask();
+        glDrawBuffers(1, &picture);
+    }
+    // The haze reads the second target and writes the picture.
+    rtr::PassTimer timer(rtr::Pass::Haze);
+    glDepthMask(GL_FALSE);
+    campfire->haze->draw(sceneMaskTexture.get());
+    glDepthMask(GL_TRUE);
 }

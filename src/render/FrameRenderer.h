@@ -45,6 +45,9 @@ public:
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
 
 private:
+    // Scene pass: the fire's particles into both targets, its smoke mask
+    // into the second target's alpha, the heat haze into the picture.
+    void drawCampfire();
     void invalidateDepth();
     // The scene mirrored in the water plane into the water's reflection
     // target, and the water's mask over it.

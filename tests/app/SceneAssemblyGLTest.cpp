@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/SceneAssembly.h"
+#include "effects/Campfire.h"
 #include "render/Level.h"
 #include "render/PointLight.h"
 #include "scene/AssimpLoader.h"
@@ -52,7 +53,8 @@ TEST(SceneAssembly, GeneratedSceneHasFourLightsInOrderAndTheFireAtThePit) {
 
     const auto lights = level->lights();
     ASSERT_EQ(lights.size(), 4u);
-    // The fire light 4 above the fire, which sits 0.05, 0.1, 0.1 off the centre.
+    // The campfire's light 4 above the fire, which sits 0.05, 0.1, 0.1 off the centre.
+    EXPECT_EQ(lights[0], campfire->light.get());
     expectNear(lights[0]->position, kFirePitCentre + glm::vec3(0.05f, 0.1f + 4.0f, 0.1f));
     EXPECT_EQ(lights[0]->colour, glm::vec3(0.75f, 0.15f, 0.0f));
     EXPECT_EQ(lights[1]->position, glm::vec3(0, 80, 0));

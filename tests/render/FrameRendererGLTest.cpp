@@ -24,9 +24,10 @@ class FirstPicture : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(demo_.ok()); }
 
+    // Half a second in: the fire has caught, with flames and smoke.
     Image frameFromCamera(int index) {
         cameras->index = index;
-        demo_.advance(3, 1.0 / 30.0);
+        demo_.advance(15, 1.0 / 30.0);
         return demo_.readFrame();
     }
 

@@ -6,10 +6,13 @@
 #include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/SceneAssembly.h"
+#include "effects/Campfire.h"
 #include "render/FrameRenderer.h"
 #include "render/ShaderProgram.h"
 
 #include <glm/vec2.hpp>
+
+#include <cstdlib>
 
 #include <unistd.h>
 
@@ -44,6 +47,13 @@ DemoHarness::DemoHarness(int width, int height, const std::function<void()>& bef
         beforeAssembly();
     clearKeyTables();
     orbitAngle = 0.0f;
+    // The fire's random draws and its program-wide timers and flicker start
+    // as in a fresh process (rand() unseeded is rand() after srand(1)), so
+    // a picture does not depend on the tests that ran before it.
+    std::srand(1);
+    rtr::Fire::Emitter::smokeTimer = 0.0f;
+    rtr::Fire::Emitter::flameTimer = 0.0f;
+    Campfire::flicker = 10.0f;
     assembleScene();
     auto scripted = std::make_unique<ScriptedInput>();
     scripted->size = {width, height};

@@ -1,0 +1,136 @@
+#include "effects/Campfire.h"
+
+#include "audio/AudioSystem.h"
+#include "effects/EffectTexture.h"
+#include "render/GLDebug.h"
+#include "render/UniformBlocks.h"
+
+#include <cmath>
+
+namespace {
+
+const glm::vec3 kLightRaise{0.0f, 4.0f, 0.0f};
+const glm::vec3 kHazeRaise{0.0f, 3.0f, 0.0f};
+const glm::vec3 kLightColour{0.75f, 0.15f, 0.0f};
+constexpr float kLightIntensity = 10.0f;
+constexpr float kSway = 5.0f;
+constexpr float kFlickerSpeed = 25.0f; // intensity change per second, at most
+constexpr float kFlickerLow = 9.0f, kFlickerHigh = 13.0f;
+constexpr const char* kCracklingFile = "../SFX/crackling.ogg";
+
+void setUpFlames(rtr::Particles::Group& flames, GLuint texture) {
+    flames.texture = texture;
+    flames.frameColumns = 4;
+    flames.frameRows = 4;
+    flames.frameRate = 20.0f;
+    flames.startColor = {0.15f, 0.1f, 0.05f, 1.0f};
+    flames.endColor = {0.75f, 0.3f, 0.3f, 0.0f};
+    flames.lifetime = 1.5f;
+    flames.blendSrc = GL_SRC_ALPHA; // additive: overlapping flames brighten
+    flames.blendDst = GL_ONE;
+}
+
+void setUpSmoke(rtr::Particles::Group& smoke, GLuint texture) {
+    smoke.texture = texture;
+    smoke.startColor = {0.3f, 0.3f, 0.3f, 0.8f};
+    smoke.endColor = {0.4f, 0.4f, 0.4f, 0.0f};
+    smoke.lifetime = 2.5f;
+}
+
+} // namespace
+
+float Campfire::flicker = kLightIntensity;
+
+Campfire::Campfire(const glm::vec3& position) {
+    maskProgram = std::make_unique<ShaderProgram>("../Shader/particlesMask.vert", "../Shader/particlesMask.geom",
+                                                  "../Shader/particlesMask.frag");
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kParticle);
+
+    fireTexture = rtr::loadEffectTexture("../Textures/fire.png", "Failed to load fire texture");
+    rtr::labelObject(GL_TEXTURE, fireTexture.get(), "flames");
+    smokeTexture = rtr::loadEffectTexture("../Textures/smoke.png", "Failed to load smoke texture");
+    rtr::labelObject(GL_TEXTURE, smokeTexture.get(), "smoke");
+
+    particles = std::make_unique<rtr::Particles::System>();
+    flames = particles->addGroup(); // drawn first
+    setUpFlames(*flames, fireTexture.get());
+    smoke = particles->addGroup();
+    setUpSmoke(*smoke, smokeTexture.get());
+    emitter = std::make_unique<rtr::Fire::Emitter>(particles.get(), position, flames, smoke);
+
+    haze = std::make_unique<HeatHaze>(position + kHazeRaise);
+    lightBase = position + kLightRaise;
+    light = std::make_unique<PointLight>(lightBase, kLightColour, kLightIntensity);
+
+    // The crackling loops at the fire for the whole run; the audio system
+    // owns the source. A silent demo, or a sound that failed to load (the
+    // audio system has said why), simply has none.
+    if (ALuint* crackling = audio().createSource(kCracklingFile)) {
+        alSourcei(*crackling, AL_LOOPING, AL_TRUE);
+        alSourcefv(*crackling, AL_POSITION, &position.x);
+        alSourcePlay(*crackling);
+    }
+}
+
+Campfire::~Campfire() {
+    fireTexture.reset();
+    smokeTexture.reset();
+    emitter.reset();
+    particles.reset();
+    haze.reset();
+    maskProgram.reset();
+    light.reset();
+}
+
+void Campfire::update(float dt) {
+    particles->update(dt);
+    haze->time = HeatHaze::nextPhase(haze->time, dt);
+    followFlames(*light, lightBase, *flames);
+    light->intensity = nextFlicker(dt);
+}
+
+void Campfire::followFlames(PointLight& light, const glm::vec3& lightBase, const rtr::Particles::Group& flames) {
+    // Before the first burst the centre would be 0 / 0.
+    if (flames.count == 0) {
+        light.position = lightBase;
+        return;
+    }
+    float sumX = 0.0f, sumZ = 0.0f;
+    for (std::uint32_t i = 0; i < flames.count; ++i) {
+        sumX += flames.vertices[i].position.x;
+        sumZ += flames.vertices[i].position.z;
+    }
+    const auto live = static_cast<float>(flames.count);
+    const float centreX = sumX / live, centreZ = sumZ / live;
+    light.position = {lightBase.x + (centreX - lightBase.x) * kSway, lightBase.y,
+                      lightBase.z + (centreZ - lightBase.z) * kSway};
+}
+
+float Campfire::nextFlicker(float dt) {
+    float value = flicker + rtr::Particles::randomRange(-kFlickerSpeed, kFlickerSpeed) * dt;
+    // Written so that a NaN lands on the low bound too.
+    if (!(value > kFlickerLow))
+        value = kFlickerLow;
+    else if (!(value < kFlickerHigh))
+        value = kFlickerHigh;
+    flicker = value;
+    return value;
+}
+
+void Campfire::drawMask() {
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glGetError();
+    glUseProgram(maskProgram->program);
+    // destination alpha x mask alpha
+    smoke->blendSrc = GL_DST_ALPHA;
+    smoke->blendDst = GL_ZERO;
+    particles->drawGroup(*smoke);
+    smoke->blendSrc = GL_SRC_ALPHA;
+    smoke->blendDst = GL_ONE_MINUS_SRC_ALPHA;
+    glDisable(GL_BLEND);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+}
