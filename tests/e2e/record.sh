@@ -1,7 +1,8 @@
 # The recorder end to end, checked with ffprobe and ffmpeg: bad options and a
 # missing ffmpeg refused in one line before anything renders; one second
 # recorded with the right streams, frames, rate and sound length, and not
-# silent; the same frames from a second recording with the same options;
+# silent; the same frames from a second recording with the same options,
+# and from one that starts later;
 # the fire's crackling louder beside it than across the clearing; and
 # Ctrl-C leaving a playable file with the frames recorded so far.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -50,12 +51,24 @@ mean=$(ffmpeg -hide_banner -nostats -i "$WORK/one.mp4" -af volumedetect -f null 
 awk -v m="$mean" 'BEGIN { exit !(m > -50) }' || fail "the sound is silent (mean volume ${mean:-?} dB)"
 
 # The particles draw on the program's unseeded rand() and every step is the
-# same, so a second recording must decode to the same frames.
-"$RECORD" --size 320x180 --length 1 --output "$WORK/again.mp4" >"$WORK/out.txt" 2>"$WORK/err.txt" ||
-  fail "the second recording failed"
-frames() { ffmpeg -v error -i "$1" -map 0:v -f framemd5 -; }
-[ "$(frames "$WORK/one.mp4" | grep -vc '^#')" -eq 30 ] || fail "framemd5 did not list 30 frames"
-[ "$(frames "$WORK/one.mp4")" = "$(frames "$WORK/again.mp4")" ] || fail "two recordings differ"
+# same, so a second recording must decode to the same frames. A recording
+# that starts later steps through the frames before it unrendered, and must
+# still show what a recording from the start shows at that frame. Lossless,
+# so that no encoder decision (a frame coded alone or from another) can make
+# equal pictures differ.
+record_lossless() {
+  "$RECORD" --lossless --size 160x90 "$@" >"$WORK/out.txt" 2>"$WORK/err.txt" || fail "recording $* failed"
+}
+record_lossless --length 1 --output "$WORK/whole.mp4"
+record_lossless --length 1 --output "$WORK/again.mp4"
+record_lossless --start 0.5 --length 0.5 --output "$WORK/late.mp4"
+# frames FILE [FIRST]: one checksum per decoded video frame, from frame FIRST.
+frames() { ffmpeg -v error -i "$1" -map 0:v -vf "select=gte(n\,${2:-0})" -f framemd5 - | grep -v '^#' | cut -d, -f6; }
+[ "$(frames "$WORK/whole.mp4" | wc -l)" -eq 30 ] || fail "framemd5 did not list 30 frames"
+[ "$(frames "$WORK/whole.mp4" | sort -u | wc -l)" -gt 1 ] || fail "the frames do not change"
+[ "$(frames "$WORK/whole.mp4")" = "$(frames "$WORK/again.mp4")" ] || fail "two recordings differ"
+[ "$(frames "$WORK/whole.mp4" 15)" = "$(frames "$WORK/late.mp4")" ] ||
+  fail "from --start 0.5 the frames differ from the same frames of a recording from the start"
 
 # The crackling is placed at the fire; the music sits on the listener and is
 # as loud everywhere, but little of it lies above 4 kHz, where the cracks and
