@@ -35,7 +35,9 @@ for ((i = 0; i < ${#args[@]}; i++)); do
 done
 
 record=("$root/build/tools/thalvek-record" --output "$root/build/tour.mp4" "$@")
-if [ -n "${DISPLAY:-}" ]; then
+help=0
+for arg in "$@"; do [[ $arg == --help || $arg == -h ]] && help=1; done
+if [ -n "${DISPLAY:-}" ] || [ "$help" -eq 1 ]; then
   exec "${record[@]}"
 fi
 # A screen at least as big as the picture, so the whole window is on it; a
