@@ -1,34 +1,13 @@
 #include "effects/Water.h"
 
+#include "effects/EffectTexture.h"
 #include "render/GLDebug.h"
-#include "render/TextureLoader.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
 
 #include <glm/common.hpp>
 
 #include <cmath>
-#include <iostream>
-
-namespace {
-
-// One of the water's images, filtered linearly and repeating. A file that
-// cannot be loaded is reported and leaves an empty texture in its place; the
-// loader keeps that name bound, and it is still this object's to delete.
-rtr::gl::TextureName loadMap(const char* path, const char* failure) {
-    GLuint texture = 0;
-    if (!loadTexture2D(path, texture)) {
-        std::cout << failure << std::endl;
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        texture = static_cast<GLuint>(bound);
-    }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return rtr::gl::TextureName(texture);
-}
-
-} // namespace
 
 Water::Water(ImportObject* surface) : surface(surface) {
     const Mesh& mesh = *surface->mesh;
@@ -60,8 +39,8 @@ Water::Water(ImportObject* surface) : surface(surface) {
                                     {"dudvTexture", 2},
                                     {"normalTexture", 3}});
 
-    dudvTexture = loadMap("../Textures/waterDuDv.png", "Failed to load dUdV map");
-    normalTexture = loadMap("../Textures/waterNormal.png", "Failed to load the normal map");
+    dudvTexture = rtr::loadEffectTexture("../Textures/waterDuDv.png", "Failed to load dUdV map");
+    normalTexture = rtr::loadEffectTexture("../Textures/waterNormal.png", "Failed to load the normal map");
     rtr::labelObject(GL_TEXTURE, dudvTexture.get(), "water dUdV");
     rtr::labelObject(GL_TEXTURE, normalTexture.get(), "water normals");
 
