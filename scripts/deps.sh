@@ -10,6 +10,8 @@ packages=(
   libvorbis-dev libopenal-dev libx11-dev libgl1-mesa-dri
   libgtest-dev
   xvfb xauth xdotool
+  # thalvek-record encodes through ffmpeg; the tests read its files with ffprobe
+  ffmpeg
 )
 
 missing=()

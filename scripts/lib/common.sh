@@ -12,13 +12,16 @@ as_root() {
 # cleans up its own server must never stop its parent's. -noreset: without
 # it the server resets whenever its last client disconnects, and a client
 # that connects during the reset (parallel tests do) fails to open the
-# display.
+# display. The server gets a session of its own: a Ctrl-C on the terminal
+# goes to the whole foreground process group, and X servers end on SIGINT,
+# which would take the screen away from a client that handles Ctrl-C itself
+# (the recorder finishes its file).
 start_xvfb() {
   local screen=${1:-1280x720x24} fifo
   shift || true
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$fifo" >/dev/null 2>&1 &
+  setsid Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset "$@" 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   read -r -t 20 number <"$fifo" || true
