@@ -13,6 +13,7 @@
 #include "render/OmniShadowMap.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
+#include "render/StartupProfile.h"
 #include "scene/AssimpLoader.h"
 #include "scene/ImportObject.h"
 
@@ -85,7 +86,12 @@ void assembleScene() {
     // The music sits on the listener (relative, at the default position
     // 0, 0, 0), so it sounds the same wherever the camera goes. Without a
     // device or the file the demo runs on without it.
-    if (ALuint* music = audio().createSource(kMusicFile)) {
+    ALuint* music = nullptr;
+    {
+        rtr::StartupTimer timer(rtr::StartupPhase::Sound);
+        music = audio().createSource(kMusicFile);
+    }
+    if (music != nullptr) {
         alSourcei(*music, AL_LOOPING, AL_TRUE);
         alSourcei(*music, AL_SOURCE_RELATIVE, AL_TRUE);
         alSourcePlay(*music);

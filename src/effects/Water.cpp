@@ -1,6 +1,7 @@
 #include "effects/Water.h"
 
 #include "render/GLDebug.h"
+#include "render/StartupProfile.h"
 #include "render/TextureLoader.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
@@ -31,6 +32,7 @@ rtr::gl::TextureName loadMap(const char* path, const char* failure) {
 } // namespace
 
 Water::Water(ImportObject* surface) : surface(surface) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     const Mesh& mesh = *surface->mesh;
     const float* positions = surface->mesh->getPositions();
     for (unsigned v = 0; v < mesh.getVertexCount(); ++v) {

@@ -5,6 +5,7 @@
 #include "render/GLDebug.h"
 #include "render/ImageFile.h"
 #include "render/Level.h"
+#include "render/StartupProfile.h"
 #include "scene/ImportObject.h"
 #include "scene/Material.h"
 #include "scene/Mesh.h"
@@ -90,6 +91,7 @@ AssimpLoader::~AssimpLoader() {
 }
 
 const aiScene* AssimpLoader::loadScene(const std::string& path) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         const int error = errno;
@@ -106,6 +108,7 @@ const aiScene* AssimpLoader::loadScene(const std::string& path) {
 }
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Textures);
     // Tables of an earlier load name textures of an earlier context.
     diffuseTextures.clear();
     normalTextures.clear();
@@ -313,6 +316,7 @@ ImportObject* AssimpLoader::importNodeMeshes(const aiScene* scene, const aiNode*
 }
 
 Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
     // The objects and materials of an earlier Level belong to that Level.
     opaqueObjects.clear();
     transparentObjects.clear();
