@@ -8,6 +8,8 @@
 // run: the same frames with every scene object drawn by a plain textured
 // program (a run-time tree whose lit program is bench/floor's pair), no
 // shadows and no effects. Runs on different machines compare through it.
+// The floor's demo runs in a child process, each of its frames right after
+// the lit demo's, so that a change in the machine's load weighs on both.
 //
 //   thalvek-bench [--csv FILE] [--pictures DIR] [WIDTH HEIGHT [FRAMES]]
 //   (run from bin/ of the run-time tree)
@@ -36,6 +38,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,59 +81,171 @@ struct PoolSizes {
     double flames = 0.0, smoke = 0.0;
 };
 
-// The fire brought to its steady state (two seconds of its own updates),
-// a warm-up frame, then `frames` frames from each camera of the scene.
-std::vector<CameraFigures> profileCameras(testing_support::DemoHarness& demo, int frames, PoolSizes* pools,
-                                          const std::string& picturePrefix) {
+// What one frame took, pass by pass and whole.
+struct FrameSample {
+    std::array<double, rtr::kPassCount> passes{};
+    double frame = 0.0;
+};
+
+// The fire brought to its steady state (two seconds of its own updates) and
+// a warm-up frame, as both demos start their timed frames.
+void warmUp(testing_support::DemoHarness& demo) {
     for (int i = 0; i < 60; ++i)
         campfire->update(1.0f / 30.0f);
     demo.advance(1, 1.0 / 30.0);
-    std::vector<CameraFigures> figures;
-    int sampled = 0;
-    rtr::PassProfile::setEnabled(true);
-    for (int camera = 0; camera <= cameras->count; ++camera) {
-        cameras->index = camera;
-        std::array<std::vector<double>, rtr::kPassCount> passTimes;
-        std::vector<double> frameTimes;
-        for (int i = 0; i < frames; ++i) {
-            rtr::PassProfile::reset();
-            const auto start = Clock::now();
-            demo.advance(1, 1.0 / 30.0);
-            frameTimes.push_back(millisecondsBetween(start, Clock::now()));
-            for (std::size_t p = 0; p < rtr::kPassCount; ++p)
-                passTimes[p].push_back(rtr::PassProfile::milliseconds(static_cast<Pass>(p)));
-            if (pools != nullptr) {
-                pools->flames += campfire->flames->count;
-                pools->smoke += campfire->smoke->count;
-                ++sampled;
-            }
-        }
-        if (!picturePrefix.empty())
-            testing_support::savePng(demo.readFrame(), picturePrefix + std::to_string(camera) + ".png");
-        CameraFigures camerasFigures;
-        for (std::size_t p = 0; p < rtr::kPassCount; ++p)
-            camerasFigures.passes[p] = median(passTimes[p]);
-        camerasFigures.frame = median(frameTimes);
-        figures.push_back(camerasFigures);
-    }
-    rtr::PassProfile::setEnabled(false);
-    if (pools != nullptr && sampled > 0) {
-        pools->flames /= sampled;
-        pools->smoke /= sampled;
-    }
-    return figures;
 }
 
-// The same frames, each scene object drawn by the plain textured pair in
-// place of the lit program, with shadows and effects off.
-std::vector<CameraFigures> profileFloor(int width, int height, int frames, const std::string& picturePrefix) {
-    const std::filesystem::path floor(THALVEK_BENCH_FLOOR_DIR);
-    testing_support::ScratchRuntimeTree tree(
-        {{"PhongSMap.vert", floor / "PhongSMap.vert"}, {"PhongSMap.frag", floor / "PhongSMap.frag"}});
-    testing_support::DemoHarness demo(width, height);
-    inputController->shadows = 0;
-    frameRenderer->effectsEnabled = false;
-    return profileCameras(demo, frames, nullptr, picturePrefix);
+// One frame from `camera`, with every pass timed.
+FrameSample timeFrame(testing_support::DemoHarness& demo, int camera) {
+    cameras->index = camera;
+    rtr::PassProfile::setEnabled(true);
+    rtr::PassProfile::reset();
+    FrameSample sample;
+    const auto start = Clock::now();
+    demo.advance(1, 1.0 / 30.0);
+    sample.frame = millisecondsBetween(start, Clock::now());
+    rtr::PassProfile::setEnabled(false);
+    for (std::size_t p = 0; p < rtr::kPassCount; ++p)
+        sample.passes[p] = rtr::PassProfile::milliseconds(static_cast<Pass>(p));
+    return sample;
+}
+
+// The floor runs in a child process of its own, with its own context and
+// run-time tree (the demo's state is program-wide, so two demos cannot share
+// a process), and renders each of its frames right after the same frame of
+// the lit demo: both halves of a figure see the same load on the machine.
+class FloorProcess {
+public:
+    enum class Command : int { WarmUp, Frame, Picture, Quit };
+
+    // Forks; call before anything makes a GL context.
+    FloorProcess(int width, int height, std::string picturePrefix) {
+        int toChild[2], toParent[2];
+        if (::pipe(toChild) != 0 || ::pipe(toParent) != 0)
+            return;
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::close(toChild[1]);
+            ::close(toParent[0]);
+            serve(toChild[0], toParent[1], width, height, picturePrefix);
+            ::_exit(0);
+        }
+        ::close(toChild[0]);
+        ::close(toParent[1]);
+        commands_ = toChild[1];
+        replies_ = toParent[0];
+    }
+
+    ~FloorProcess() {
+        if (child_ <= 0)
+            return;
+        send(Command::Quit, 0);
+        ::close(commands_);
+        ::close(replies_);
+        int status = 0;
+        ::waitpid(child_, &status, 0);
+    }
+
+    FloorProcess(const FloorProcess&) = delete;
+    FloorProcess& operator=(const FloorProcess&) = delete;
+
+    // Sets the floor's demo up; false when it has no GL context.
+    bool start() {
+        bool ready = false;
+        return child_ > 0 && send(Command::WarmUp, 0) && readAll(replies_, &ready, sizeof ready) && ready;
+    }
+
+    bool frame(int camera, FrameSample& sample) {
+        return send(Command::Frame, camera) && readAll(replies_, &sample, sizeof sample);
+    }
+
+    void picture(int camera) {
+        bool done = false;
+        if (send(Command::Picture, camera))
+            readAll(replies_, &done, sizeof done);
+    }
+
+private:
+    static bool readAll(int fd, void* data, std::size_t size) {
+        auto* bytes = static_cast<char*>(data);
+        while (size > 0) {
+            const ssize_t n = ::read(fd, bytes, size);
+            if (n <= 0)
+                return false;
+            bytes += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    static bool writeAll(int fd, const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t n = ::write(fd, bytes, size);
+            if (n <= 0)
+                return false;
+            bytes += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    bool send(Command command, int camera) {
+        const int message[2] = {static_cast<int>(command), camera};
+        return writeAll(commands_, message, sizeof message);
+    }
+
+    // The child: the scene drawn by the plain textured pair in place of the
+    // lit program, with shadows and effects off.
+    static void serve(int commands, int replies, int width, int height, const std::string& picturePrefix) {
+        int message[2];
+        if (!readAll(commands, message, sizeof message) || message[0] != static_cast<int>(Command::WarmUp))
+            return;
+        const std::filesystem::path floor(THALVEK_BENCH_FLOOR_DIR);
+        testing_support::ScratchRuntimeTree tree(
+            {{"PhongSMap.vert", floor / "PhongSMap.vert"}, {"PhongSMap.frag", floor / "PhongSMap.frag"}});
+        testing_support::DemoHarness demo(width, height);
+        const bool ready = demo.ok();
+        if (ready) {
+            inputController->shadows = 0;
+            frameRenderer->effectsEnabled = false;
+            warmUp(demo);
+        }
+        if (!writeAll(replies, &ready, sizeof ready) || !ready)
+            return;
+        while (readAll(commands, message, sizeof message)) {
+            const auto command = static_cast<Command>(message[0]);
+            if (command == Command::Frame) {
+                const FrameSample sample = timeFrame(demo, message[1]);
+                writeAll(replies, &sample, sizeof sample);
+            } else if (command == Command::Picture) {
+                if (!picturePrefix.empty())
+                    testing_support::savePng(demo.readFrame(), picturePrefix + std::to_string(message[1]) + ".png");
+                const bool done = true;
+                writeAll(replies, &done, sizeof done);
+            } else {
+                return;
+            }
+        }
+    }
+
+    pid_t child_ = -1;
+    int commands_ = -1;
+    int replies_ = -1;
+};
+
+CameraFigures mediansOf(const std::vector<FrameSample>& samples) {
+    CameraFigures figures;
+    std::vector<double> values(samples.size());
+    for (std::size_t p = 0; p < rtr::kPassCount; ++p) {
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            values[i] = samples[i].passes[p];
+        figures.passes[p] = median(values);
+    }
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        values[i] = samples[i].frame;
+    figures.frame = median(values);
+    return figures;
 }
 
 void printRow(const char* label, const std::vector<double>& values, double divisor, const char* format) {
@@ -198,7 +315,10 @@ int main(int argc, char** argv) {
         floorPictures = (folder / "floor-camera").string();
     }
 
-    std::vector<CameraFigures> lit;
+    // The floor's process first, while this one has no context yet.
+    FloorProcess floorProcess(width, height, floorPictures);
+
+    std::vector<CameraFigures> lit, floor;
     PoolSizes pools;
     {
         // Start-up, as the program goes through it: context, assembly,
@@ -229,9 +349,34 @@ int main(int argc, char** argv) {
         std::printf("  %-14s %6.0f ms\n\n", "first frame", millisecondsBetween(assembled, firstFrame));
         std::fflush(stdout);
 
-        lit = profileCameras(demo, frames, &pools, litPictures);
+        if (!floorProcess.start()) {
+            std::fprintf(stderr, "the floor's demo did not start\n");
+            return 1;
+        }
+        warmUp(demo);
+        // Each lit frame, then the same frame of the floor.
+        int sampled = 0;
+        for (int camera = 0; camera <= cameras->count; ++camera) {
+            std::vector<FrameSample> litSamples(frames), floorSamples(frames);
+            for (int i = 0; i < frames; ++i) {
+                litSamples[i] = timeFrame(demo, camera);
+                pools.flames += campfire->flames->count;
+                pools.smoke += campfire->smoke->count;
+                ++sampled;
+                if (!floorProcess.frame(camera, floorSamples[i])) {
+                    std::fprintf(stderr, "the floor's demo stopped\n");
+                    return 1;
+                }
+            }
+            if (!litPictures.empty())
+                testing_support::savePng(demo.readFrame(), litPictures + std::to_string(camera) + ".png");
+            floorProcess.picture(camera);
+            lit.push_back(mediansOf(litSamples));
+            floor.push_back(mediansOf(floorSamples));
+        }
+        pools.flames /= sampled;
+        pools.smoke /= sampled;
     }
-    const std::vector<CameraFigures> floor = profileFloor(width, height, frames, floorPictures);
 
     std::vector<std::string> columns;
     for (std::size_t p = 0; p < rtr::kPassCount; ++p)
