@@ -8,7 +8,13 @@ start_xvfb 320x180x24
 bench="$RUNTIME/tools/thalvek-bench"
 [ -x "$bench" ] || fail "no benchmark at $bench"
 csv="$WORK/profile.csv"
-(cd "$RUNTIME/bin" && "$bench" --csv "$csv" 160 90 5) >"$WORK/out.txt" 2>"$WORK/err.txt" ||
+# Medians of frames that other processes keep interrupting add up less
+# well the more often they are interrupted: the rasteriser runs in the
+# benchmark's own thread (no waits on worker threads at each pass's
+# glFinish), and ahead of the machine's other work where allowed.
+first=()
+nice -n -5 true 2>/dev/null && first=(nice -n -5)
+(cd "$RUNTIME/bin" && LP_NUM_THREADS=0 "${first[@]}" "$bench" --csv "$csv" 160 90 9) >"$WORK/out.txt" 2>"$WORK/err.txt" ||
   fail "the benchmark failed"
 
 passes="update,shadow,reflection,opaque,fire,sky,transparent,particles,mask,haze,water,composition"
