@@ -35,10 +35,6 @@ uniform samplerCube depth_map;
 uniform float texCount;
 uniform int normalMapping;
 uniform int shadowMapping;
-// Which texels a draw keeps: 0 every one that is not clear, 1 only the
-// cut-out ones (at least kCutoutAlpha, drawn opaque), 2 only the soft edges
-// below that (blended over them).
-uniform int alphaLayer;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -59,9 +55,6 @@ const vec3 kNightAmbient = vec3(0.035, 0.045, 0.075);
 const vec3 kFogColour = vec3(0.015, 0.022, 0.045);
 const float kFogDensity = 0.0045;
 const float kExposure = 1.4;
-// Texels at least this opaque cover what lies behind them; the depth
-// pre-pass uses the same limit for cut-out foliage.
-const float kCutoutAlpha = 0.99;
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
@@ -171,10 +164,8 @@ void main() {
     // need all fragments of a quad, so before any branch or discard.
     vec3 facet = cross(dFdx(worldPosition), dFdy(worldPosition));
     vec4 base = texCount > 0.5 ? texture(colorTexture, texCoord) : diffuse;
-    // Fully clear texels of foliage cards, and the layer this draw leaves
-    // to another.
-    if (base.a < 0.02 || (alphaLayer == 1 && base.a < kCutoutAlpha) || (alphaLayer == 2 && base.a >= kCutoutAlpha))
-        discard;
+    if (base.a < 0.02)
+        discard; // fully clear texels of foliage cards
     vec3 albedo = base.rgb;
     vec3 n = surfaceNormal();
     vec3 toEye = normalize(eyePosition - worldPosition);

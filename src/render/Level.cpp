@@ -16,9 +16,10 @@ namespace {
 
 // Texels clearer than this are not drawn at all (the lit program's limit).
 constexpr float kClearAlpha = 0.02f;
-// Texels at least this opaque hide what lies behind them, as their blend
-// would; the lit program's kCutoutAlpha.
-constexpr float kCutoutAlpha = 0.99f;
+// Blended texels at least this opaque let less than half a step of 255 of
+// what lies behind them show through, so they lay down depth in the
+// pre-pass too and hide it.
+constexpr float kCutoutAlpha = 254.5f / 255.0f;
 
 // The middle of the mesh's bounding box, in the mesh's own coordinates.
 glm::vec3 localCentre(Mesh& mesh) {
@@ -52,7 +53,6 @@ Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList
     staging.assign(static_cast<std::size_t>(blockSize) / 4 * 4, std::byte{0});
 
     depthPrepass = std::make_unique<DepthPrepass>(*litProgram);
-    alphaLayerLocation = glGetUniformLocation(litProgram->program, "alphaLayer");
 
     for (const auto& object : this->transparentObjects)
         transparentCentres.push_back(localCentre(*object->mesh));
@@ -199,20 +199,16 @@ void Level::draw(const Frustum& frustum) {
         glDepthMask(GL_FALSE);
         glDisable(GL_CULL_FACE);
         glUseProgram(litProgram->program);
-        // The cut-out texels, opaque, where their depth was laid down.
+        // Blended back to front: the cut-out texels pass where their own
+        // depth was laid down and cover what was drawn behind them, as
+        // with alpha 1 their blend would; the soft edges blend over
+        // whatever they are nearer than.
         glDepthFunc(GL_LEQUAL);
-        glUniform1i(alphaLayerLocation, 1);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         for (const auto& [distance, object] : transparentOrder)
             object->draw(frustum);
         glDepthFunc(GL_LESS);
-        // The soft edges, blended back to front over whatever they are
-        // nearer than.
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glUniform1i(alphaLayerLocation, 2);
-        for (const auto& [distance, object] : transparentOrder)
-            object->draw(frustum);
-        glUniform1i(alphaLayerLocation, 0);
         glEnable(GL_CULL_FACE);
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);

@@ -3,8 +3,8 @@
 // opaque, fire (secondary), transparent and water lists, the point lights and
 // their "Lights" block, and the night sky. Each frame it is updated (object
 // updates and the light upload) and drawn: a depth pre-pass, then lit opaque
-// objects, fire objects, the sky, the transparent objects' cut-out texels
-// and finally their soft edges blended without depth writes.
+// objects, fire objects, the sky, then the transparent objects blended
+// without depth writes.
 
 #include "effects/Skybox.h"
 #include "render/Buffer.h"
@@ -83,7 +83,6 @@ private:
     bool initialised = false;
     GLint shadowSamplerLocations[5] = {-1, -1, -1, -1, -1};
     std::unique_ptr<DepthPrepass> depthPrepass;
-    GLint alphaLayerLocation = -1;
     std::unique_ptr<rtr::UniformBuffer> lightsBuffer;
     std::vector<std::byte> staging;
     std::size_t lastUploadSize = 0;
