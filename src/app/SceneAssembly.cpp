@@ -4,6 +4,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "audio/VorbisFile.h"
 #include "effects/Campfire.h"
 #include "effects/Water.h"
 #include "render/Console.h"
@@ -41,6 +42,11 @@ glm::vec3 firePosition(const Level& level) {
 } // namespace
 
 void assembleScene() {
+    // The sounds decode on worker threads while the scene loads; the
+    // campfire's and the music's buffers take them over when they are made.
+    rtr::startDecoding(Campfire::kCracklingFile);
+    rtr::startDecoding(kMusicFile);
+
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_CULL_FACE);

@@ -17,7 +17,6 @@ constexpr float kLightIntensity = 10.0f;
 constexpr float kSway = 5.0f;
 constexpr float kFlickerSpeed = 25.0f; // intensity change per second, at most
 constexpr float kFlickerLow = 9.0f, kFlickerHigh = 13.0f;
-constexpr const char* kCracklingFile = "../SFX/crackling.ogg";
 
 void setUpFlames(rtr::Particles::Group& flames, GLuint texture) {
     flames.texture = texture;
