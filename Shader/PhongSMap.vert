@@ -20,10 +20,6 @@ out vec2 texCoord;
 out vec3 eyePosition;
 flat out int mirroredView;
 
-// The depth pre-pass computes the same position; both declare it invariant
-// so the lit pass finds exactly the depths the pre-pass left.
-invariant gl_Position;
-
 void main() {
     vec4 world = modelMatrix * vec4(position, 1.0);
     mat3 normalMatrix = transpose(inverse(mat3(modelMatrix)));

@@ -1,6 +1,5 @@
 #include "render/Level.h"
 
-#include "render/DepthPrepass.h"
 #include "render/LightsBlock.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
@@ -13,13 +12,6 @@
 #include <algorithm>
 
 namespace {
-
-// Texels clearer than this are not drawn at all (the lit program's limit).
-constexpr float kClearAlpha = 0.02f;
-// Blended texels at least this opaque let less than half a step of 255 of
-// what lies behind them show through, so they lay down depth in the
-// pre-pass too and hide it.
-constexpr float kCutoutAlpha = 254.5f / 255.0f;
 
 // The middle of the mesh's bounding box, in the mesh's own coordinates.
 glm::vec3 localCentre(Mesh& mesh) {
@@ -51,8 +43,6 @@ Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList
     const GLint blockSize = rtr::blocks::bindProgramBlock(litProgram->program, rtr::blocks::kLights);
     lightsBuffer = rtr::blocks::createBlockBuffer(rtr::blocks::kLights, blockSize);
     staging.assign(static_cast<std::size_t>(blockSize) / 4 * 4, std::byte{0});
-
-    depthPrepass = std::make_unique<DepthPrepass>(*litProgram);
 
     for (const auto& object : this->transparentObjects)
         transparentCentres.push_back(localCentre(*object->mesh));
@@ -140,32 +130,8 @@ void Level::draw(const Frustum& frustum) {
         initShadowSamplers();
         initialised = true;
     }
-    sortTransparentObjects();
-
-    // Depth first, of everything that covers what lies behind it: opaque and
-    // fire objects, and the cut-out texels of the blended ones (front to
-    // back). The lit passes then shade only the pixels they end up showing.
-    GLboolean colourMask[4];
-    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    {
-        rtr::PassTimer timer(rtr::Pass::SceneOpaque);
-        depthPrepass->begin();
-        for (const auto& object : opaqueObjects)
-            depthPrepass->draw(*object, frustum, kClearAlpha);
-        for (const auto& object : secondaryObjects)
-            depthPrepass->draw(*object, frustum, kClearAlpha);
-    }
-    {
-        rtr::PassTimer timer(rtr::Pass::SceneTransparent);
-        glDisable(GL_CULL_FACE);
-        for (auto entry = transparentOrder.rbegin(); entry != transparentOrder.rend(); ++entry)
-            depthPrepass->draw(*entry->second, frustum, kCutoutAlpha);
-        glEnable(GL_CULL_FACE);
-    }
-    glColorMask(colourMask[0], colourMask[1], colourMask[2], colourMask[3]);
-
     glUseProgram(litProgram->program);
+
     // The fire light (the first one added) is the one with a shadow map.
     const int shadow = shadowMapOfLight(2);
     if (shadow != -1 && shadowsEnabled == 1) {
@@ -174,9 +140,6 @@ void Level::draw(const Frustum& frustum) {
         glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(shadow));
     }
 
-    // The lit objects meet exactly the depths laid down for them.
-    glDepthMask(GL_FALSE);
-    glDepthFunc(GL_LEQUAL);
     {
         rtr::PassTimer timer(rtr::Pass::SceneOpaque);
         for (const auto& object : opaqueObjects)
@@ -187,8 +150,6 @@ void Level::draw(const Frustum& frustum) {
         for (const auto& object : secondaryObjects)
             object->draw(frustum);
     }
-    glDepthFunc(GL_LESS);
-    glDepthMask(GL_TRUE);
     {
         rtr::PassTimer timer(rtr::Pass::SceneSky);
         sky.draw();
@@ -196,19 +157,14 @@ void Level::draw(const Frustum& frustum) {
 
     {
         rtr::PassTimer timer(rtr::Pass::SceneTransparent);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
         glDisable(GL_CULL_FACE);
         glUseProgram(litProgram->program);
-        // Blended back to front: the cut-out texels pass where their own
-        // depth was laid down and cover what was drawn behind them, as
-        // with alpha 1 their blend would; the soft edges blend over
-        // whatever they are nearer than.
-        glDepthFunc(GL_LEQUAL);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        sortTransparentObjects();
         for (const auto& [distance, object] : transparentOrder)
             object->draw(frustum);
-        glDepthFunc(GL_LESS);
         glEnable(GL_CULL_FACE);
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);

@@ -2,9 +2,8 @@
 // The whole scene as the frame draws it: the imported objects sorted into
 // opaque, fire (secondary), transparent and water lists, the point lights and
 // their "Lights" block, and the night sky. Each frame it is updated (object
-// updates and the light upload) and drawn: a depth pre-pass, then lit opaque
-// objects, fire objects, the sky, then the transparent objects blended
-// without depth writes.
+// updates and the light upload) and drawn: opaque objects, fire objects, the
+// sky, then the transparent objects blended without depth writes.
 
 #include "effects/Skybox.h"
 #include "render/Buffer.h"
@@ -16,7 +15,6 @@
 #include <vector>
 
 class Camera;
-class DepthPrepass;
 class ImportObject;
 class Material;
 class PointLight;
@@ -34,7 +32,7 @@ public:
           std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera);
     // Releases the lights buffer and the staging bytes, deletes the water,
     // transparent and opaque objects in that order, then the fire objects and
-    // the materials they drew with, the depth pre-pass, and finally the sky.
+    // the materials they drew with, and finally the sky.
     ~Level() override;
 
     void update(double elapsed) override;
@@ -82,7 +80,6 @@ private:
     Skybox sky;
     bool initialised = false;
     GLint shadowSamplerLocations[5] = {-1, -1, -1, -1, -1};
-    std::unique_ptr<DepthPrepass> depthPrepass;
     std::unique_ptr<rtr::UniformBuffer> lightsBuffer;
     std::vector<std::byte> staging;
     std::size_t lastUploadSize = 0;

@@ -203,34 +203,6 @@ TEST_F(LevelTest, ANearerTransparentObjectCoversAFartherOneWhateverTheirListOrde
     EXPECT_EQ(frames[0].at(x, y), frames[1].at(x, y));
 }
 
-TEST_F(LevelTest, WhollyOpaqueBlendedTexelsHideWhatIsBehindThemAndClearOnesHideNothing) {
-    // Blended objects lay down depth where they are wholly opaque, before
-    // anything is lit; what that depth hides must be exactly what their
-    // blend would have covered.
-    const glm::vec4 orange(0.9f, 0.5f, 0.1f, 1.0f), green(0.1f, 0.9f, 0.2f, 1.0f);
-    const int x = kWidth / 2, y = kHeight / 2;
-    const auto frame = [&](std::vector<std::pair<glm::vec3, glm::vec4>> opaque,
-                           std::vector<std::pair<glm::vec3, glm::vec4>> blended) {
-        std::vector<Material*> materials;
-        Level::ObjectList opaqueObjects, blendedObjects;
-        for (const auto& [at, colour] : opaque)
-            opaqueObjects.push_back(square(at, colour, materials));
-        for (const auto& [at, colour] : blended)
-            blendedObjects.push_back(square(at, colour, materials));
-        auto level = makeLevel(std::move(opaqueObjects), std::move(blendedObjects), materials);
-        return render(*level).at(x, y);
-    };
-    const glm::vec3 behind(0, 0, -0.5f), middle(0, 0, 0), before(0, 0, 0.5f);
-    const Rgba greenAlone = frame({{middle, green}}, {}), wallBehind = frame({{behind, orange}}, {}),
-               wallBefore = frame({{before, orange}}, {});
-    ASSERT_NE(greenAlone, wallBehind);
-
-    EXPECT_EQ(frame({{behind, orange}}, {{middle, green}}), greenAlone) << "the wall behind shows through";
-    EXPECT_EQ(frame({{before, orange}}, {{middle, green}}), wallBefore) << "the blended square covers a nearer wall";
-    EXPECT_EQ(frame({{behind, orange}}, {{middle, glm::vec4(glm::vec3(green), 0.01f)}}), wallBehind)
-        << "a clear square hides the wall";
-}
-
 TEST_F(LevelTest, ShadowCubeMapGoesToUnitTwoOnlyWhileShadowsAreOn) {
     // The first light (the moon here) owns the shadow map. A map whose every
     // texel is nearer than the wall puts the whole wall in its shadow.
