@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 namespace rtr {
 
@@ -70,11 +71,23 @@ void startDecoding(const std::string& path) {
     auto& pending = pendingDecodes();
     if (pending.count(path) != 0)
         return;
+    // A detached worker: a decode nobody takes (no sound device) or one
+    // that never ends (a file that blocks on opening) must not hold up the
+    // program's exit, as a future of std::async would.
+    std::promise<VorbisPcm> promise;
+    std::future<VorbisPcm> decode = promise.get_future();
     try {
-        pending.emplace(path, std::async(std::launch::async, decodeVorbisFile, path));
+        std::thread([path, promise = std::move(promise)]() mutable {
+            try {
+                promise.set_value(decodeVorbisFile(path));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+        }).detach();
     } catch (const std::system_error&) {
-        // No thread to be had: the file is decoded when it is needed.
+        return; // no thread to be had: the file is decoded when it is needed
     }
+    pending.emplace(path, std::move(decode));
 }
 
 VorbisFile::VorbisFile(const std::string& path) {
