@@ -54,9 +54,7 @@ const int kShadowedLight = 2;
 const vec3 kNightAmbient = vec3(0.035, 0.045, 0.075);
 const vec3 kFogColour = vec3(0.015, 0.022, 0.045);
 const float kFogDensity = 0.0045;
-// Light below this moves the exposed colour by less than half a step of 255
-// (the exposure curve rises at most 1.4 per unit of light).
-const float kInvisibleLight = 0.5 / 255.0 / 1.4;
+const float kExposure = 1.4;
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
@@ -83,6 +81,7 @@ vec3 surfaceNormal() {
 // stairs. The four corner taps come first; where they agree, the fragment
 // is wholly lit or wholly shadowed and the other five are skipped, which
 // saves most of the lookups' cost (only the soft edges take all nine).
+// Where the fire light is faint the caller asks for less (see main).
 // Bias: each tap is compared with the distance at which its own ray meets
 // the plane of the receiving triangle (its facet, from screen derivatives),
 // not with the fragment's distance, so a lit surface at any slope compares
@@ -132,8 +131,9 @@ float shadowTap(ShadowReceiver r, Light light, vec2 offset, out float stored) {
 // 1 where the fire light reaches the fragment, 0 in its shadow. Where no map
 // is bound the lookup reads 0, which no real caster stores (it would sit on
 // the light), so that reads as unshadowed. Beyond the far plane the map
-// knows nothing either.
-float fireVisibility(Light light, vec3 facetNormal) {
+// knows nothing either. Without `softEdges` a soft edge is the mean of the
+// four corner taps, at most 0.42 off the nine taps' mean.
+float fireVisibility(Light light, vec3 facetNormal, bool softEdges) {
     ShadowReceiver r;
     vec3 fromLight = worldPosition - light.position;
     r.distance = length(fromLight);
@@ -152,7 +152,7 @@ float fireVisibility(Light light, vec3 facetNormal) {
         return 1.0;
     for (int k = 1; k < 4; ++k)
         lit += shadowTap(r, light, kCornerTaps[k], stored);
-    if (lit == 0.0 || lit == 4.0)
+    if (lit == 0.0 || lit == 4.0 || !softEdges)
         return lit / 4.0;
     for (int k = 0; k < 5; ++k)
         lit += shadowTap(r, light, kInnerTaps[k], stored);
@@ -171,6 +171,10 @@ void main() {
     vec3 toEye = normalize(eyePosition - worldPosition);
 
     vec3 lit = albedo * ambient.rgb * kNightAmbient * 5.0;
+    // The shadowed light's contribution as if unshadowed; its shadow is
+    // looked up once the rest of the light is known.
+    vec3 fireLight = vec3(0.0);
+    Light fire;
     for (int i = 0; i < lightCount && i < 4; ++i) {
         Light light = lights[i];
         vec3 toLight = light.position - worldPosition;
@@ -186,22 +190,39 @@ void main() {
             term += specular.rgb * pow(max(dot(r, toEye), 0.0), shininess);
         }
         vec3 contribution = term * radiance;
-        // The shadow is looked up only where the light could change the
-        // picture: most of the clearing lies too far from the fire.
-        if (light.lightIndex == kShadowedLight && shadowMapping == 1 &&
-            max(contribution.r, max(contribution.g, contribution.b)) > kInvisibleLight) {
-            vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
-            contribution *= fireVisibility(light, normalize(plane));
+        if (light.lightIndex == kShadowedLight && shadowMapping == 1) {
+            fireLight = contribution;
+            fire = light;
+            continue;
         }
         lit += contribution;
     }
     lit += emissive.rgb;
+    float fog = clamp(1.0 - exp(-kFogDensity * length(eyePosition - worldPosition)), 0.0, 0.85);
+
+    // The shadow costs as much as the rest of the shading, and most of the
+    // clearing lies far from the fire, where its light is faint. How far the
+    // shadow can move this pixel, in steps of 255, decides how much of it
+    // is looked up: the exposure curve below rises 1.4 exp(-1.4 lit) per
+    // unit of light at most where the fire adds nothing, and the fog lets
+    // (1 - fog) of that through. Where even the whole fire light moves the
+    // pixel by at most a step, no lookup; where a soft edge's four corner
+    // taps are within a step of all nine, four; nine only in the fire's
+    // bright circle.
+    if (fireLight != vec3(0.0)) {
+        vec3 reach = fireLight * kExposure * exp(-kExposure * lit) * (1.0 - fog) * 255.0;
+        float steps = max(reach.r, max(reach.g, reach.b));
+        if (steps > 1.0) {
+            vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
+            fireLight *= fireVisibility(fire, normalize(plane), steps * 0.42 > 1.0);
+        }
+        lit += fireLight;
+    }
 
     // Filmic-ish exposure: bright fire-lit surfaces roll off instead of
     // clipping to flat orange.
-    vec3 mapped = vec3(1.0) - exp(-lit * 1.4);
-    float fog = 1.0 - exp(-kFogDensity * length(eyePosition - worldPosition));
-    mapped = mix(mapped, kFogColour, clamp(fog, 0.0, 0.85));
+    vec3 mapped = vec3(1.0) - exp(-lit * kExposure);
+    mapped = mix(mapped, kFogColour, fog);
 
     colour = vec4(mapped, base.a);
     sceneCopy = vec4(mapped, base.a);

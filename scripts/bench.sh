@@ -1,20 +1,40 @@
 #!/usr/bin/env bash
-# Builds Thalvek in Release with its benchmark and times whole frames of the
-# generated scene on a private Xvfb screen (CPU clock after glFinish).
+# Builds Thalvek in Release with its benchmark and profiles the generated
+# scene on a private Xvfb screen: start-up to the first frame by phase, then
+# the median of every pass and of the whole frame from each camera, and the
+# floor (the same frames drawn with a plain textured program, no effects)
+# that every figure is also given as a multiple of. CPU clock after glFinish.
 #
-#   scripts/bench.sh [WIDTH HEIGHT [FRAMES]]     (default 1280 720 20)
+#   scripts/bench.sh [--csv FILE] [--pictures DIR] [WIDTH HEIGHT [FRAMES]]
+#                    (default 1280 720 20)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/common.sh"
+
+# The benchmark runs in bin/ of the run-time tree: files named here are
+# taken from where the script was started.
+args=() sizes=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --csv | --pictures)
+      [ $# -ge 2 ] || { echo "$1 needs a path" >&2; exit 2; }
+      args+=("$1" "$(realpath -m "$2")")
+      shift 2 ;;
+    *) args+=("$1"); sizes+=("$1"); shift ;;
+  esac
+done
+# The screen holds the window whatever size is asked for.
+screen_width=$(( ${sizes[0]:-1280} > 1280 ? ${sizes[0]:-1280} : 1280 ))
+screen_height=$(( ${sizes[1]:-720} > 720 ? ${sizes[1]:-720} : 720 ))
 
 "$root/scripts/deps.sh"
 say "Configuring (Release) in build-bench/"
 cmake -S "$root" -B "$root/build-bench" -DCMAKE_BUILD_TYPE=Release
 say "Building"
 cmake --build "$root/build-bench" -j "$(nproc)" --target thalvek thalvek_bench
-start_xvfb 1280x720x24
+start_xvfb "${screen_width}x${screen_height}x24"
 trap stop_xvfb EXIT
 cd "$root/build-bench/bin"
 export ALSOFT_DRIVERS=null
-say "Timing frames on $DISPLAY ($(nproc) cores)"
-"$root/build-bench/tools/thalvek-bench" "$@"
+say "Profiling on $DISPLAY ($(nproc) cores; $(uptime | sed 's/.*load/load/'))"
+"$root/build-bench/tools/thalvek-bench" "${args[@]}"

@@ -4,6 +4,7 @@
 #include "app/CameraSet.h"
 #include "app/InputController.h"
 #include "audio/AudioSystem.h"
+#include "audio/VorbisFile.h"
 #include "effects/Campfire.h"
 #include "effects/Water.h"
 #include "render/Console.h"
@@ -13,6 +14,7 @@
 #include "render/OmniShadowMap.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
+#include "render/StartupProfile.h"
 #include "scene/AssimpLoader.h"
 #include "scene/ImportObject.h"
 
@@ -40,6 +42,11 @@ glm::vec3 firePosition(const Level& level) {
 } // namespace
 
 void assembleScene() {
+    // The sounds decode on worker threads while the scene loads; the
+    // campfire's and the music's buffers take them over when they are made.
+    rtr::startDecoding(Campfire::kCracklingFile);
+    rtr::startDecoding(kMusicFile);
+
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_CULL_FACE);
@@ -85,7 +92,12 @@ void assembleScene() {
     // The music sits on the listener (relative, at the default position
     // 0, 0, 0), so it sounds the same wherever the camera goes. Without a
     // device or the file the demo runs on without it.
-    if (ALuint* music = audio().createSource(kMusicFile)) {
+    ALuint* music = nullptr;
+    {
+        rtr::StartupTimer timer(rtr::StartupPhase::Sound);
+        music = audio().createSource(kMusicFile);
+    }
+    if (music != nullptr) {
         alSourcei(*music, AL_LOOPING, AL_TRUE);
         alSourcei(*music, AL_SOURCE_RELATIVE, AL_TRUE);
         alSourcePlay(*music);

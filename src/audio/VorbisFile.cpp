@@ -2,33 +2,54 @@
 
 #include "audio/PcmBlock.h"
 
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <future>
+#include <map>
 #include <stdexcept>
-#include <memory>
+#include <system_error>
+#include <thread>
 
 namespace rtr {
 
-VorbisFile::VorbisFile(const std::string& path) {
-    file = std::fopen(path.c_str(), "rb");
+namespace {
+
+// Decodes started ahead, by path. Only the main thread touches the map; the
+// workers only decode.
+std::map<std::string, std::future<VorbisPcm>>& pendingDecodes() {
+    static std::map<std::string, std::future<VorbisPcm>> pending;
+    return pending;
+}
+
+VorbisPcm takeOrDecode(const std::string& path) {
+    auto& pending = pendingDecodes();
+    const auto found = pending.find(path);
+    if (found == pending.end())
+        return decodeVorbisFile(path);
+    std::future<VorbisPcm> decode = std::move(found->second);
+    pending.erase(found);
+    return decode.get();
+}
+
+} // namespace
+
+VorbisPcm decodeVorbisFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         throw std::runtime_error("Failed to open file for reading");
     // The default callbacks close the file with fclose when the decoder is
     // cleared; a failed open leaves the file to us.
+    OggVorbis_File stream{};
     if (ov_open_callbacks(file, &stream, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
         std::fclose(file);
-        file = nullptr;
         throw std::runtime_error("Failed to read Vorbis file");
     }
-    try {
-        decodeAndUpload();
-    } catch (...) {
-        ov_clear(&stream);
-        throw;
-    }
-}
+    struct Clear {
+        OggVorbis_File* stream;
+        ~Clear() { ov_clear(stream); }
+    } clear{&stream};
 
-VorbisFile::~VorbisFile() { ov_clear(&stream); }
-
-void VorbisFile::decodeAndUpload() {
     const vorbis_info* info = ov_info(&stream, -1);
     const ogg_int64_t frames = ov_pcm_total(&stream, -1);
     if (info == nullptr || frames < 0)
@@ -38,13 +59,41 @@ void VorbisFile::decodeAndUpload() {
         throw std::runtime_error("Sound too long for one AL buffer");
 
     // Allocated once at its final size; decodeInto zeros what it leaves unfilled.
-    const auto block = std::make_unique_for_overwrite<char[]>(*size);
-    Audio::decodeInto({block.get(), *size}, [this](char* destination, int capacity) {
+    VorbisPcm pcm{info->channels, info->rate, std::make_unique_for_overwrite<char[]>(*size), *size};
+    Audio::decodeInto({pcm.bytes.get(), pcm.size}, [&stream](char* destination, int capacity) {
         // Little-endian, 16-bit, signed samples.
         return ov_read(&stream, destination, capacity, 0, 2, 1, nullptr);
     });
-    alBufferData(name, info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, block.get(),
-                 static_cast<ALsizei>(*size), static_cast<ALsizei>(info->rate));
+    return pcm;
+}
+
+void startDecoding(const std::string& path) {
+    auto& pending = pendingDecodes();
+    if (pending.count(path) != 0)
+        return;
+    // A detached worker: a decode nobody takes (no sound device) or one
+    // that never ends (a file that blocks on opening) must not hold up the
+    // program's exit, as a future of std::async would.
+    std::promise<VorbisPcm> promise;
+    std::future<VorbisPcm> decode = promise.get_future();
+    try {
+        std::thread([path, promise = std::move(promise)]() mutable {
+            try {
+                promise.set_value(decodeVorbisFile(path));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        return; // no thread to be had: the file is decoded when it is needed
+    }
+    pending.emplace(path, std::move(decode));
+}
+
+VorbisFile::VorbisFile(const std::string& path) {
+    const VorbisPcm pcm = takeOrDecode(path);
+    alBufferData(name, pcm.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, pcm.bytes.get(),
+                 static_cast<ALsizei>(pcm.size), static_cast<ALsizei>(pcm.rate));
 }
 
 } // namespace rtr

@@ -3,6 +3,7 @@
 #include "audio/AudioSystem.h"
 #include "effects/EffectTexture.h"
 #include "render/GLDebug.h"
+#include "render/StartupProfile.h"
 #include "render/UniformBlocks.h"
 
 #include <cmath>
@@ -16,7 +17,6 @@ constexpr float kLightIntensity = 10.0f;
 constexpr float kSway = 5.0f;
 constexpr float kFlickerSpeed = 25.0f; // intensity change per second, at most
 constexpr float kFlickerLow = 9.0f, kFlickerHigh = 13.0f;
-constexpr const char* kCracklingFile = "../SFX/crackling.ogg";
 
 void setUpFlames(rtr::Particles::Group& flames, GLuint texture) {
     flames.texture = texture;
@@ -42,6 +42,7 @@ void setUpSmoke(rtr::Particles::Group& smoke, GLuint texture) {
 float Campfire::flicker = kLightIntensity;
 
 Campfire::Campfire(const glm::vec3& position) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     maskProgram = std::make_unique<ShaderProgram>("../Shader/particlesMask.vert", "../Shader/particlesMask.geom",
                                                   "../Shader/particlesMask.frag");
     rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
@@ -66,7 +67,12 @@ Campfire::Campfire(const glm::vec3& position) {
     // The crackling loops at the fire for the whole run; the audio system
     // owns the source. A silent demo, or a sound that failed to load (the
     // audio system has said why), simply has none.
-    if (ALuint* crackling = audio().createSource(kCracklingFile)) {
+    ALuint* crackling = nullptr;
+    {
+        rtr::StartupTimer soundTimer(rtr::StartupPhase::Sound);
+        crackling = audio().createSource(kCracklingFile);
+    }
+    if (crackling != nullptr) {
         alSourcei(*crackling, AL_LOOPING, AL_TRUE);
         alSourcefv(*crackling, AL_POSITION, &position.x);
         alSourcePlay(*crackling);

@@ -20,6 +20,9 @@
 
 class Campfire {
 public:
+    // The crackling's sound file.
+    static constexpr const char* kCracklingFile = "../SFX/crackling.ogg";
+
     // The fire burns at `position`; its light rests 4 units above it. Starts
     // the crackling (the audio system's first use opens the device).
     explicit Campfire(const glm::vec3& position);

@@ -2,6 +2,7 @@
 
 #include "effects/SkyDirections.h"
 #include "render/GLDebug.h"
+#include "render/StartupProfile.h"
 #include "render/TextureLoader.h"
 #include "render/UniformBlocks.h"
 
@@ -34,6 +35,7 @@ const std::array<std::string, 6>& Skybox::defaultFacePaths() {
 Skybox::Skybox() : Skybox(defaultFacePaths()) {}
 
 Skybox::Skybox(const std::array<std::string, 6>& facePaths) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     vertexBuffer = std::make_unique<rtr::VertexBuffer>();
     glBufferData(GL_ARRAY_BUFFER, sizeof kCorners, kCorners, GL_STATIC_DRAW);
 

@@ -2,6 +2,7 @@
 
 #include "effects/EffectTexture.h"
 #include "render/GLDebug.h"
+#include "render/StartupProfile.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
 
@@ -10,6 +11,7 @@
 #include <cmath>
 
 Water::Water(ImportObject* surface) : surface(surface) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     const Mesh& mesh = *surface->mesh;
     const float* positions = surface->mesh->getPositions();
     for (unsigned v = 0; v < mesh.getVertexCount(); ++v) {

@@ -142,7 +142,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(projection));
     // The water's mirrored pass and its draws run only while the surface is
     // in view.
-    waterVisible = water != nullptr && water->getSurface()->isVisible(frustum);
+    waterVisible = effectsEnabled && water != nullptr && water->getSurface()->isVisible(frustum);
     if (waterVisible && frustum.enabled) {
         waterFootprint = rtr::screenFootprint(projection * view, water->lowestCorner(), water->highestCorner())
                              .grownAndClamped(kRippleReach);
@@ -172,8 +172,14 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     const glm::mat4 viewAndProjection[2] = {view, projection};
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
 
-    drawCampfire();
     const GLenum picture = GL_COLOR_ATTACHMENT0;
+    if (effectsEnabled) {
+        drawCampfire();
+    } else {
+        // What the campfire's draws would have left behind.
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glDrawBuffers(1, &picture);
+    }
     if (waterVisible) {
         // The mask goes into the copy's alpha; the surface then reads the
         // copy (the scene behind it) while it draws into the picture.

@@ -44,6 +44,10 @@ public:
 
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
 
+    // Off only in the benchmark's floor, which measures the scene pass and
+    // the composition alone: no mirrored pass, no campfire draws, no water.
+    bool effectsEnabled = true;
+
 private:
     // Scene pass: the fire's particles into both targets, its smoke mask
     // into the second target's alpha, the heat haze into the picture.

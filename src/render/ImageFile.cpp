@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <thread>
 
 namespace rtr {
 
@@ -15,9 +16,10 @@ void FreeImageUnload::operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitm
 
 namespace {
 
-// FreeImage says why a load failed only through its message callback; the
-// last message of the current load is the reason given for it.
-std::string lastFreeImageMessage;
+// FreeImage says why a load failed only through its message callback, on
+// the thread of the load; the last message of the current load is the
+// reason given for it.
+thread_local std::string lastFreeImageMessage;
 
 void keepFreeImageMessage(FREE_IMAGE_FORMAT, const char* message) {
     lastFreeImageMessage = message != nullptr ? message : "";
@@ -142,6 +144,30 @@ DecodedImage decodeImage(const std::string& path, int maxSize) {
     image.width = FreeImage_GetWidth(image.bitmap.get());
     image.height = FreeImage_GetHeight(image.bitmap.get());
     return image;
+}
+
+ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize)
+    : paths_(std::move(paths)), maxSize_(maxSize),
+      ahead_(std::max<std::size_t>(2, std::thread::hardware_concurrency())), decoded_(paths_.size()) {
+    for (std::size_t i = 0; i < std::min(ahead_, paths_.size()); ++i)
+        start(i);
+}
+
+void ImageDecodeQueue::start(std::size_t index) {
+    if (paths_[index].empty())
+        return;
+    decoded_[index] = std::async(std::launch::async, [path = paths_[index], maxSize = maxSize_] {
+        return decodeImage(path, maxSize);
+    });
+}
+
+DecodedImage ImageDecodeQueue::next() {
+    const std::size_t index = nextIndex_++;
+    if (index + ahead_ < paths_.size())
+        start(index + ahead_);
+    if (index >= paths_.size() || !decoded_[index].valid())
+        return {};
+    return decoded_[index].get();
 }
 
 void reportImageFailure(const std::string& path, const std::string& reason) {

@@ -4,10 +4,15 @@
 // claims more pixels than the driver can hold is refused before any memory
 // goes to it. What passes is decoded and converted to the one layout every
 // upload here takes: 32 bits per pixel, bytes B, G, R, A, rows bottom-up as
-// FreeImage holds them, whatever the file's bit depth or colour type.
+// FreeImage holds them, whatever the file's bit depth or colour type. A
+// batch of files can be decoded on worker threads while the GL thread
+// uploads (ImageDecodeQueue).
 
+#include <cstddef>
+#include <future>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct FIBITMAP;
 
@@ -29,6 +34,33 @@ struct DecodedImage {
 // Formats whose size FreeImage cannot read before decoding (GIF, DDS and a
 // few rare ones) are refused too: their memory could not be bounded.
 DecodedImage decodeImage(const std::string& path, int maxSize);
+
+// Decoding is plain CPU work and needs no GL context, so a batch of files is
+// decoded on worker threads, a few files ahead of the caller, while the
+// caller uploads the ones before on the GL thread. next() hands the images
+// over in the order of `paths`, waiting for each as needed; an empty path
+// gives an empty image without decoding anything. How far ahead the workers
+// go bounds the memory: at most that many decoded images wait at once.
+class ImageDecodeQueue {
+public:
+    ImageDecodeQueue(std::vector<std::string> paths, int maxSize);
+    // Waits for the workers still decoding (each future does on its own).
+    ~ImageDecodeQueue() = default;
+    ImageDecodeQueue(const ImageDecodeQueue&) = delete;
+    ImageDecodeQueue& operator=(const ImageDecodeQueue&) = delete;
+
+    // The image of the next path; call at most once per path.
+    DecodedImage next();
+
+private:
+    void start(std::size_t index);
+
+    std::vector<std::string> paths_;
+    int maxSize_;
+    std::size_t ahead_;
+    std::size_t nextIndex_ = 0;
+    std::vector<std::future<DecodedImage>> decoded_;
+};
 
 // The loaders' failure message on standard output:
 //   Failed to open file '<path>'

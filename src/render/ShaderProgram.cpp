@@ -2,6 +2,7 @@
 
 #include "render/Console.h"
 #include "render/GLDebug.h"
+#include "render/StartupProfile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -54,6 +55,7 @@ std::string readShaderFile(const std::string& path) {
 } // namespace
 
 ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Programs);
     createProgram();
     vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
     fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
@@ -63,6 +65,7 @@ ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& f
 
 ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& geometryPath,
                              const std::string& fragmentPath) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Programs);
     createProgram();
     vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
     fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);

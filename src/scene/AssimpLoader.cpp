@@ -5,6 +5,7 @@
 #include "render/GLDebug.h"
 #include "render/ImageFile.h"
 #include "render/Level.h"
+#include "render/StartupProfile.h"
 #include "scene/ImportObject.h"
 #include "scene/Material.h"
 #include "scene/Mesh.h"
@@ -53,6 +54,14 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
+// Why a colour texture file is not used, by its name; empty when it may be.
+std::string colourTextureRefusal(const std::string& path) {
+    const std::string extension = lowerCase(afterLast(path, '.'));
+    if (extension == "jpg" || extension == "jpeg" || extension == "png")
+        return "";
+    return "only jpg, jpeg and png files are used as colour textures";
+}
+
 // The GL texture of `path` in `table`; 0 when the path is not there or its
 // file gave no image.
 GLuint textureOf(const std::map<std::string, GLuint>& table, const char* path) {
@@ -90,6 +99,7 @@ AssimpLoader::~AssimpLoader() {
 }
 
 const aiScene* AssimpLoader::loadScene(const std::string& path) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         const int error = errno;
@@ -106,6 +116,7 @@ const aiScene* AssimpLoader::loadScene(const std::string& path) {
 }
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Textures);
     // Tables of an earlier load name textures of an earlier context.
     diffuseTextures.clear();
     normalTextures.clear();
@@ -123,18 +134,29 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& texture
         for (unsigned i = 0; aiGetMaterialTexture(material, aiTextureType_NORMALS, i, &path) == aiReturn_SUCCESS; ++i)
             normalTextures.emplace(path.C_Str(), 1);
     }
-    uploadTable(diffuseTextures, Table::Diffuse, textureFolder);
-    uploadTable(normalTextures, Table::Normals, textureFolder);
+
+    // Every file of both tables, in the order they go up; those a colour
+    // texture may not be are refused by name without being read.
+    std::vector<std::string> decodePaths;
+    for (const auto* table : {&diffuseTextures, &normalTextures})
+        for (const auto& [path, name] : *table) {
+            const std::string fullPath = textureFolder + afterLast(path, '/');
+            decodePaths.push_back(table == &normalTextures || colourTextureRefusal(path).empty() ? fullPath : "");
+        }
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    rtr::ImageDecodeQueue images(std::move(decodePaths), maxSize);
+    uploadTable(diffuseTextures, Table::Diffuse, textureFolder, images);
+    uploadTable(normalTextures, Table::Normals, textureFolder, images);
     return true;
 }
 
-void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder) {
+void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder,
+                               rtr::ImageDecodeQueue& images) {
     if (table.empty())
         return;
     std::vector<GLuint> names(table.size());
     glGenTextures(static_cast<GLsizei>(names.size()), names.data());
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
 
     size_t i = 0;
     for (auto& [path, name] : table) {
@@ -144,17 +166,14 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
         GLenum internalFormat = GL_RGBA;
         std::string reason;
         if (kind == Table::Diffuse) {
+            reason = colourTextureRefusal(path);
             const std::string extension = lowerCase(afterLast(path, '.'));
             if (extension == "jpg" || extension == "jpeg")
                 internalFormat = GL_RGB;
-            else if (extension != "png")
-                reason = "only jpg, jpeg and png files are used as colour textures";
         }
-        rtr::DecodedImage image;
-        if (reason.empty()) {
-            image = rtr::decodeImage(fullPath, maxSize);
+        rtr::DecodedImage image = images.next();
+        if (reason.empty())
             reason = image.reason;
-        }
         // An entry without an image keeps no texture, so that its meshes fall
         // back to the material's colour or plain normals instead of sampling
         // an empty (black) texture.
@@ -313,6 +332,7 @@ ImportObject* AssimpLoader::importNodeMeshes(const aiScene* scene, const aiNode*
 }
 
 Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height, GLFWwindow* window) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
     // The objects and materials of an earlier Level belong to that Level.
     opaqueObjects.clear();
     transparentObjects.clear();

@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+namespace rtr {
+class ImageDecodeQueue;
+}
+
 struct aiNode;
 struct aiScene;
 struct GLFWwindow;
@@ -48,7 +52,8 @@ public:
     // large, undecodable, or a colour texture whose extension is, in any
     // letter case, not jpg, jpeg or png) is reported with the texture
     // loader's two lines and keeps no texture (0 in its table); the other
-    // entries go on.
+    // entries go on. The files are decoded on worker threads a few ahead of
+    // the uploads; the uploads and every message keep the tables' order.
     bool loadTextures(const aiScene* scene, const std::string& textureFolder);
 
     // One node and, depth first, its children. Objects are placed by the
@@ -85,7 +90,10 @@ public:
 
 private:
     enum class Table { Diffuse, Normals };
-    void uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder);
+    // Uploads the table's entries in order, taking each one's image from
+    // `images`, which decodes both tables' files ahead on worker threads.
+    void uploadTable(std::map<std::string, GLuint>& table, Table kind, const std::string& textureFolder,
+                     rtr::ImageDecodeQueue& images);
     // The node's own meshes as objects under `parent`; returns the last one,
     // or null when the node has no mesh.
     ImportObject* importNodeMeshes(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,

@@ -6,6 +6,7 @@
 #include "ToneFile.h"
 #include "audio/AudioSystem.h"
 #include "audio/PcmBlock.h"
+#include "audio/VorbisFile.h"
 
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
@@ -78,6 +79,25 @@ TEST(VorbisFile, MonoAndStereoKeepTheirLayoutRateAndExactSize) {
     EXPECT_EQ(stereo.frequency, 48000);
     EXPECT_EQ(stereo.size, 48000 * 4);
     EXPECT_EQ(audio().buffers().size(), buffersBefore + 2);
+}
+
+TEST(VorbisFile, ADecodeStartedAheadIsTakenOverOnceItsFailureIncluded) {
+    const std::string path = toneFile("ahead.ogg", {.channels = 2, .rate = 48000, .frames = 24000});
+    rtr::startDecoding(path);
+    const auto ahead = facts(audio().loadBuffer(path));
+    EXPECT_EQ(ahead.channels, 2);
+    EXPECT_EQ(ahead.frequency, 48000);
+    EXPECT_EQ(ahead.size, 24000 * 4);
+
+    // Taken: the next buffer decodes the file as it is now.
+    writeToneFile(path, {.channels = 1, .rate = 22050, .frames = 1000});
+    EXPECT_EQ(facts(audio().loadBuffer(path)).size, 1000 * 2);
+
+    const std::string missing = (scratchFolder() / "never-written.ogg").string();
+    rtr::startDecoding(missing);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(audio().loadBuffer(missing), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Failed to open file for reading '" + missing + "'\n");
 }
 
 TEST(VorbisFile, AFileShorterThanItsHeaderClaimsEndsInSilence) {

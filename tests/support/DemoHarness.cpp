@@ -18,20 +18,46 @@
 
 namespace testing_support {
 
-ScratchRuntimeTree::ScratchRuntimeTree(const std::string& sceneFile) {
+ScratchRuntimeTree::ScratchRuntimeTree() {
     namespace fs = std::filesystem;
     previousDirectory_ = fs::current_path();
-    const fs::path real = fs::path(THALVEK_RUNTIME_DIR);
     root_ = fs::temp_directory_path() /
             ("thalvek-tree-" + std::to_string(::getpid()) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "Data");
+}
+
+void ScratchRuntimeTree::enter() { std::filesystem::current_path(root_ / "bin"); }
+
+ScratchRuntimeTree::ScratchRuntimeTree(const std::string& sceneFile) : ScratchRuntimeTree() {
+    namespace fs = std::filesystem;
+    const fs::path real = fs::path(THALVEK_RUNTIME_DIR);
     for (const char* shared : {"Shader", "Textures", "SFX"})
         if (fs::exists(real / shared))
             fs::create_directory_symlink(real / shared, root_ / shared);
     if (!sceneFile.empty())
         fs::copy_file(sceneFile, root_ / "Data" / "ThalvekF.dae");
-    fs::current_path(root_ / "bin");
+    enter();
+}
+
+ScratchRuntimeTree::ScratchRuntimeTree(const std::map<std::string, std::filesystem::path>& replacedShaders)
+    : ScratchRuntimeTree() {
+    namespace fs = std::filesystem;
+    const fs::path real = fs::path(THALVEK_RUNTIME_DIR);
+    for (const char* shared : {"Textures", "SFX"})
+        if (fs::exists(real / shared))
+            fs::create_directory_symlink(real / shared, root_ / shared);
+    if (fs::exists(real / "Data" / "ThalvekF.dae"))
+        fs::create_symlink(real / "Data" / "ThalvekF.dae", root_ / "Data" / "ThalvekF.dae");
+    fs::create_directories(root_ / "Shader");
+    for (const auto& entry : fs::directory_iterator(real / "Shader")) {
+        const std::string name = entry.path().filename().string();
+        if (replacedShaders.count(name) == 0)
+            fs::create_symlink(entry.path(), root_ / "Shader" / name);
+    }
+    for (const auto& [name, replacement] : replacedShaders)
+        fs::copy_file(replacement, root_ / "Shader" / name);
+    enter();
 }
 
 ScratchRuntimeTree::~ScratchRuntimeTree() {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -41,12 +42,19 @@ class ScratchRuntimeTree {
 public:
     // `sceneFile`: copied to Data/ThalvekF.dae; empty for no scene file.
     explicit ScratchRuntimeTree(const std::string& sceneFile);
+    // The real scene and data, but a Shader/ of its own: the real files,
+    // except those named here (file name -> the file to use instead).
+    explicit ScratchRuntimeTree(const std::map<std::string, std::filesystem::path>& replacedShaders);
     ~ScratchRuntimeTree();
     ScratchRuntimeTree(const ScratchRuntimeTree&) = delete;
     ScratchRuntimeTree& operator=(const ScratchRuntimeTree&) = delete;
     const std::filesystem::path& root() const { return root_; }
 
 private:
+    // An empty tree with bin/ and Data/, not yet entered.
+    ScratchRuntimeTree();
+    void enter();
+
     std::filesystem::path root_;
     std::filesystem::path previousDirectory_;
 };
