@@ -13,10 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/common.sh"
 
-"$root/scripts/deps.sh"
-say "Configuring (Release) in build/"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release \
-      -DTHALVEK_BUILD_TESTS=OFF -DTHALVEK_BUILD_BENCH=OFF >/dev/null
+configure_release "$root"
 say "Building the recorder"
 cmake --build "$root/build" --target thalvek_record -j "$(nproc)"
 

@@ -55,3 +55,13 @@ hold_key() {
   sleep "${2:-0.6}"
   xdotool keyup "$1"
 }
+
+# configure_release ROOT: installs what is missing and configures the
+# Release run-time tree in ROOT/build/ (the demo and its tools, no tests or
+# benchmarks), the one tree scripts/run.sh and scripts/record.sh share.
+configure_release() {
+  "$1/scripts/deps.sh"
+  say "Configuring (Release) in build/"
+  cmake -S "$1" -B "$1/build" -DCMAKE_BUILD_TYPE=Release \
+        -DTHALVEK_BUILD_TESTS=OFF -DTHALVEK_BUILD_BENCH=OFF >/dev/null
+}
