@@ -6,6 +6,7 @@
 #include "render/StartupProfile.h"
 #include "render/UniformBlocks.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -90,7 +91,18 @@ Campfire::~Campfire() {
 }
 
 void Campfire::update(float dt) {
-    particles->update(dt);
+    // The flames are born in bursts a fraction of a second apart and rise as
+    // they age. Advanced by a whole slow frame at once (a second a frame on a
+    // software rasteriser), a frame would see one burst, already a second
+    // old and high above the logs; in steps no longer than a 30 fps frame
+    // the fire looks the same at any frame rate. A stall longer than any
+    // particle lives only needs its last seconds played.
+    constexpr float kLongestStep = 1.0f / 30.0f, kLongestCatchUp = 3.0f;
+    for (float left = std::min(dt, kLongestCatchUp); left > 0.0f;) {
+        const float step = left <= kLongestStep ? left : kLongestStep;
+        particles->update(step);
+        left = left <= kLongestStep ? 0.0f : left - kLongestStep;
+    }
     haze->time = HeatHaze::nextPhase(haze->time, dt);
     followFlames(*light, lightBase, *flames);
     light->intensity = nextFlicker(dt);

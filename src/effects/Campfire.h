@@ -32,7 +32,8 @@ public:
     Campfire(const Campfire&) = delete;
     Campfire& operator=(const Campfire&) = delete;
 
-    // Once per frame: particles, haze phase, light position and flicker.
+    // Once per frame: particles (in steps of at most 1/30 s), haze phase,
+    // light position and flicker.
     void update(float dt);
     // Multiplies the alpha of the bound colour target by the smoke mask
     // wherever smoke sprites cover it; colour stays untouched.

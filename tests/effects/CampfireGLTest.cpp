@@ -25,6 +25,8 @@ constexpr int kSize = 160;
 const glm::vec3 kFire(0.0f, 0.0f, 0.0f);
 const Rgba kNight{5, 8, 20, 255};
 
+bool warmAndBright(Rgba p) { return p.r >= 180 && p.r > p.g && p.g > p.b; }
+
 class CampfireGL : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,6 +66,17 @@ protected:
         projection_ = glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f);
         const glm::mat4 viewAndProjection[2] = {view_, projection_};
         blocks::writeMatrices(*matrices_, blocks::matrices::kModelView, viewAndProjection, 2);
+    }
+
+    // Warm, bright pixels in the body of the fire, up to a unit above it.
+    void expectABrightWarmBody(const Image& picture) {
+        const glm::vec2 base = pixelOf(kFire), top = pixelOf(kFire + glm::vec3(0.0f, 1.0f, 0.0f));
+        const float unit = pixelsPerUnit();
+        int warm = 0;
+        for (int y = static_cast<int>(top.y); y <= static_cast<int>(base.y); ++y)
+            for (int x = static_cast<int>(base.x - 0.5f * unit); x <= static_cast<int>(base.x + 0.5f * unit); ++x)
+                warm += warmAndBright(picture.at(x, y)) ? 1 : 0;
+        EXPECT_GT(warm, static_cast<int>(0.3f * unit * unit)) << "the fire's body is not bright and warm";
     }
 
     // The frame renderer's order: particles into both targets with alpha
@@ -111,7 +124,6 @@ protected:
     glm::mat4 view_{1.0f}, projection_{1.0f};
 };
 
-bool warmAndBright(Rgba p) { return p.r >= 180 && p.r > p.g && p.g > p.b; }
 
 } // namespace
 
@@ -120,15 +132,7 @@ TEST_F(CampfireGL, FlamesBurnOverTheFireAndNothingShowsBesideIt) {
         campfire_->update(1.0f / 30.0f);
     drawParticlesAndMask();
     const Image picture = read(0);
-
-    // Warm, bright pixels in the body of the fire, up to a unit above it.
-    const glm::vec2 base = pixelOf(kFire), top = pixelOf(kFire + glm::vec3(0.0f, 1.0f, 0.0f));
-    const float unit = pixelsPerUnit();
-    int warm = 0;
-    for (int y = static_cast<int>(top.y); y <= static_cast<int>(base.y); ++y)
-        for (int x = static_cast<int>(base.x - 0.5f * unit); x <= static_cast<int>(base.x + 0.5f * unit); ++x)
-            warm += warmAndBright(picture.at(x, y)) ? 1 : 0;
-    EXPECT_GT(warm, static_cast<int>(0.3f * unit * unit)) << "the fire's body is not bright and warm";
+    expectABrightWarmBody(picture);
 
     // Flames and smoke stay within 2.5 units of the fire's axis; beyond,
     // the night is untouched.
@@ -140,6 +144,14 @@ TEST_F(CampfireGL, FlamesBurnOverTheFireAndNothingShowsBesideIt) {
             if ((x < left || x > right) && picture.at(x, y) != kNight)
                 ++changedBeside;
     EXPECT_EQ(changedBeside, 0);
+}
+
+// On a machine that draws a frame a second the fire must still sit on the
+// logs, not float above them as one burst already a second old.
+TEST_F(CampfireGL, OneSlowFrameBurnsLikeManyFastOnes) {
+    campfire_->update(1.5f);
+    drawParticlesAndMask();
+    expectABrightWarmBody(read(0));
 }
 
 TEST_F(CampfireGL, SmokeLowersTheSecondTargetsAlphaOnlyWhereItPasses) {
