@@ -19,18 +19,8 @@ export ALSOFT_CONF="$WORK/wave.conf" ALSOFT_DRIVERS=wave
 
 # The fire, as the scene assembly places it, and how far the camera is from it.
 fire="-0.2681 3.1945 31.7771"
-position() { title | sed -E 's/.*Position = \((.*)\)$/\1/'; }
 distance_to_fire() {
   echo "$1 $fire" | tr -d ',' | awk '{ printf "%.1f", sqrt(($1-$4)^2 + ($2-$5)^2 + ($3-$6)^2) }'
-}
-# wait_position_change FROM: the first position other than FROM; fails after two minutes.
-wait_position_change() {
-  for _ in $(seq 1 1200); do
-    p=$(position)
-    [ "$p" != "$1" ] && { echo "$p"; return 0; }
-    sleep 0.1
-  done
-  fail "the camera stayed at ($1)"
 }
 
 launch "$tree/bin"

@@ -47,6 +47,20 @@ title() {
   xdotool search --name '^(Thalvek|Hello)' getwindowname 2>/dev/null | head -n 1
 }
 
+# position: the camera's position as the title shows it ("x, y, z").
+position() { title | sed -E 's/.*Position = \((.*)\)$/\1/'; }
+
+# wait_position_change FROM: the first position other than FROM, or FROM
+# after two minutes (the caller says what not moving means).
+wait_position_change() {
+  for _ in $(seq 1 1200); do
+    p=$(position)
+    [ "$p" != "$1" ] && { echo "$p"; return 0; }
+    sleep 0.1
+  done
+  echo "$1"
+}
+
 # wait_title REGEX SECONDS: waits until the title matches (extended regex).
 wait_title() {
   local limit=$(( ${2:-120} * 5 ))

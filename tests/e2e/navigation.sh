@@ -18,17 +18,6 @@ done
 [ "$seen_loading" -eq 1 ] || fail "never saw the title \"Thalvek\" while loading"
 wait_title "$FRAME_TITLE" 180
 
-position() { title | sed -E 's/.*Position = \((.*)\)$/\1/'; }
-# wait_position_change FROM: the first position other than FROM, or FROM
-# after two minutes.
-wait_position_change() {
-  for _ in $(seq 1 1200); do
-    p=$(position)
-    [ "$p" != "$1" ] && { echo "$p"; return 0; }
-    sleep 0.1
-  done
-  echo "$1"
-}
 # wait_position TARGET: until the camera is at TARGET; fails after two minutes.
 wait_position() {
   for _ in $(seq 1 1200); do
