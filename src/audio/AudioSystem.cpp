@@ -60,11 +60,14 @@ AudioSystem::~AudioSystem() {
     alcCloseDevice(device_);
 }
 
-rtr::Audio::Buffer* AudioSystem::loadBuffer(const std::string& path) {
+rtr::Audio::Buffer* AudioSystem::loadBuffer(const std::string& path, SoundPlacement placement) {
     if (silent())
         return nullptr;
     try {
-        buffers_.push_back(std::make_unique<rtr::VorbisFile>(path));
+        auto file = std::make_unique<rtr::VorbisFile>(path, placement == SoundPlacement::World);
+        if (file->mixedDown && saidMixedDown_.insert(path).second)
+            std::cout << "Stereo sound made mono to place it in the world '" << path << "'" << std::endl;
+        buffers_.push_back(std::move(file));
         return buffers_.back().get();
     } catch (const std::exception& error) {
         std::cout << error.what() << " '" << path << "'" << std::endl;
@@ -72,8 +75,8 @@ rtr::Audio::Buffer* AudioSystem::loadBuffer(const std::string& path) {
     }
 }
 
-ALuint* AudioSystem::createSource(const std::string& path) {
-    const rtr::Audio::Buffer* buffer = loadBuffer(path);
+ALuint* AudioSystem::createSource(const std::string& path, SoundPlacement placement) {
+    const rtr::Audio::Buffer* buffer = loadBuffer(path, placement);
     if (buffer == nullptr)
         return nullptr;
     auto source = std::make_unique<ALuint>(0);

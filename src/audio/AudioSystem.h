@@ -12,8 +12,15 @@
 #include <glm/vec3.hpp>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+// Where a source plays. OpenAL places only mono buffers in the world: a
+// stereo one goes straight to both ears at full loudness wherever its
+// source is. So a sound loaded for a source placed in the world is mixed
+// down to mono.
+enum class SoundPlacement { Listener, World };
 
 class AudioSystem {
 public:
@@ -32,10 +39,12 @@ public:
     // with OpenAL's default attributes; each call loads the file again into
     // a buffer of its own. Returns nullptr when the system is silent (the
     // reason was printed once, when it was made) or, after printing the
-    // reason and the path, when the file could not be loaded.
-    ALuint* createSource(const std::string& path);
+    // reason and the path, when the file could not be loaded. For a source
+    // placed in the world a stereo file is made mono, which is said once
+    // per file.
+    ALuint* createSource(const std::string& path, SoundPlacement placement = SoundPlacement::Listener);
     // The buffer of a whole sound file, or nullptr as for createSource.
-    rtr::Audio::Buffer* loadBuffer(const std::string& path);
+    rtr::Audio::Buffer* loadBuffer(const std::string& path, SoundPlacement placement = SoundPlacement::Listener);
 
     // The listener at a camera: its position and its orientation (view
     // direction, then up). Sources made relative to the listener do not
@@ -57,6 +66,7 @@ private:
     ALCcontext* context_ = nullptr;
     std::vector<std::unique_ptr<rtr::Audio::Buffer>> buffers_;
     std::vector<std::unique_ptr<ALuint>> sources_;
+    std::set<std::string> saidMixedDown_;
 };
 
 // The program's one audio system: made on first use, closed at process exit.

@@ -1,29 +1,22 @@
 #include "audio/PcmBlock.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace rtr::Audio {
 
-std::optional<std::size_t> pcmBlockBytes(std::int64_t frames, int channels) {
-    if (frames < 0 || channels <= 0)
-        return std::nullopt;
-    constexpr std::uint64_t kMaxBytes = INT_MAX;
-    const std::uint64_t bytesPerFrame = static_cast<std::uint64_t>(channels) * 2u;
-    if (static_cast<std::uint64_t>(frames) > kMaxBytes / bytesPerFrame)
-        return std::nullopt;
-    return static_cast<std::size_t>(static_cast<std::uint64_t>(frames) * bytesPerFrame);
-}
-
-std::size_t decodeInto(std::span<char> block, const PcmReader& read) {
+std::optional<std::vector<char>> decodeWhole(const PcmReader& read, std::size_t maxBytes) {
+    // Room for one more piece each time: the vector's capacity grows
+    // geometrically, so a long sound is copied a few times at most, and
+    // only what is decoded is ever written.
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::vector<char> block;
     std::size_t position = 0;
     int consecutiveErrors = 0;
-    while (position < block.size() && consecutiveErrors < kMaxConsecutiveReadErrors) {
-        // The decoder takes an int; a block of up to 2 GiB is read in pieces.
-        const std::size_t remaining = block.size() - position;
-        const int capacity = static_cast<int>(std::min<std::size_t>(remaining, 1u << 20));
-        const long n = read(block.data() + position, capacity);
+    while (consecutiveErrors < kMaxConsecutiveReadErrors) {
+        block.resize(position + kPiece);
+        const long n = read(block.data() + position, static_cast<int>(kPiece));
         if (n == 0)
             break;
         if (n < 0) {
@@ -31,10 +24,24 @@ std::size_t decodeInto(std::span<char> block, const PcmReader& read) {
             continue;
         }
         consecutiveErrors = 0;
-        position += std::min(static_cast<std::size_t>(n), remaining);
+        position += std::min(static_cast<std::size_t>(n), kPiece);
+        if (position > maxBytes)
+            return std::nullopt;
     }
-    std::memset(block.data() + position, 0, block.size() - position);
-    return position;
+    block.resize(position);
+    return block;
+}
+
+void mixDownToMono(std::vector<char>& stereo) {
+    const std::size_t frames = stereo.size() / 4;
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        std::int16_t left = 0, right = 0;
+        std::memcpy(&left, stereo.data() + 4 * frame, 2);
+        std::memcpy(&right, stereo.data() + 4 * frame + 2, 2);
+        const auto mono = static_cast<std::int16_t>((int(left) + int(right)) / 2);
+        std::memcpy(stereo.data() + 2 * frame, &mono, 2);
+    }
+    stereo.resize(2 * frames);
 }
 
 } // namespace rtr::Audio

@@ -1,21 +1,21 @@
 #pragma once
-// A sound decoded whole into one block of 16-bit PCM: the block's size from
-// the stream's length, and the loop that fills it from a decoder. Pure logic
+// A sound decoded whole into one block of 16-bit PCM, and that block mixed
+// down to mono. The block grows with what the decoder really gives: a
+// stream's header only claims a length, and a damaged file can claim hours
+// that are not there, so memory follows the real content. Pure logic
 // without OpenAL, so that damaged and lying streams can be tested alone.
 
+#include <climits>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
+#include <vector>
 
 namespace rtr::Audio {
 
-// Bytes of 16-bit PCM for `frames` samples per channel: computed in 64 bits
-// and refused (nullopt) when it is negative or more than one OpenAL buffer
-// can take (alBufferData's size is a 32-bit signed int). A long file would
-// otherwise wrap the size and upload garbage.
-std::optional<std::size_t> pcmBlockBytes(std::int64_t frames, int channels);
+// The most bytes of PCM one OpenAL buffer takes: alBufferData's size is a
+// 32-bit signed int, and a longer sound would wrap it and upload garbage.
+inline constexpr std::size_t kMaxPcmBytes = INT_MAX;
 
 // Hands out up to `capacity` bytes of PCM: the number of bytes read, 0 at
 // the end of the stream, or a negative decoder error (a hole in the data).
@@ -25,10 +25,12 @@ using PcmReader = std::function<long(char* destination, int capacity)>;
 // row mean the decoder will not recover, and decoding stops there.
 inline constexpr int kMaxConsecutiveReadErrors = 32;
 
-// Reads until the block is full, the stream ends or the decoder keeps
-// failing; keeps whatever was decoded and zeros the rest of the block, so a
-// stream shorter than its header claims ends in silence, not in stale memory.
-// Returns the number of bytes decoded.
-std::size_t decodeInto(std::span<char> block, const PcmReader& read);
+// Reads until the stream ends or the decoder keeps failing, and keeps
+// everything decoded; nullopt as soon as the data grows beyond `maxBytes`.
+std::optional<std::vector<char>> decodeWhole(const PcmReader& read, std::size_t maxBytes = kMaxPcmBytes);
+
+// Interleaved 16-bit stereo made mono in place: each frame becomes the mean
+// of its two samples, so nothing clips.
+void mixDownToMono(std::vector<char>& stereo);
 
 } // namespace rtr::Audio

@@ -51,20 +51,22 @@ VorbisPcm decodeVorbisFile(const std::string& path) {
     } clear{&stream};
 
     const vorbis_info* info = ov_info(&stream, -1);
-    const ogg_int64_t frames = ov_pcm_total(&stream, -1);
-    if (info == nullptr || frames < 0)
+    if (info == nullptr || ov_pcm_total(&stream, -1) < 0)
         throw std::runtime_error("Failed to read Vorbis file");
-    const auto size = Audio::pcmBlockBytes(frames, info->channels);
-    if (!size)
-        throw std::runtime_error("Sound too long for one AL buffer");
+    // OpenAL takes mono and stereo; more channels, uploaded as stereo, play
+    // as loud garbled tones.
+    if (info->channels != 1 && info->channels != 2)
+        throw std::runtime_error("Sound with " + std::to_string(info->channels) + " channels (mono or stereo only)");
 
-    // Allocated once at its final size; decodeInto zeros what it leaves unfilled.
-    VorbisPcm pcm{info->channels, info->rate, std::make_unique_for_overwrite<char[]>(*size), *size};
-    Audio::decodeInto({pcm.bytes.get(), pcm.size}, [&stream](char* destination, int capacity) {
+    // The length the stream claims is not used to size anything: a damaged
+    // last page can claim hours. The block grows with what really decodes.
+    auto bytes = Audio::decodeWhole([&stream](char* destination, int capacity) {
         // Little-endian, 16-bit, signed samples.
         return ov_read(&stream, destination, capacity, 0, 2, 1, nullptr);
     });
-    return pcm;
+    if (!bytes)
+        throw std::runtime_error("Sound too long for one AL buffer");
+    return VorbisPcm{info->channels, info->rate, std::move(*bytes)};
 }
 
 void startDecoding(const std::string& path) {
@@ -90,10 +92,15 @@ void startDecoding(const std::string& path) {
     pending.emplace(path, std::move(decode));
 }
 
-VorbisFile::VorbisFile(const std::string& path) {
-    const VorbisPcm pcm = takeOrDecode(path);
-    alBufferData(name, pcm.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, pcm.bytes.get(),
-                 static_cast<ALsizei>(pcm.size), static_cast<ALsizei>(pcm.rate));
+VorbisFile::VorbisFile(const std::string& path, bool mono) {
+    VorbisPcm pcm = takeOrDecode(path);
+    if (mono && pcm.channels == 2) {
+        Audio::mixDownToMono(pcm.bytes);
+        pcm.channels = 1;
+        mixedDown = true;
+    }
+    alBufferData(name, pcm.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, pcm.bytes.data(),
+                 static_cast<ALsizei>(pcm.bytes.size()), static_cast<ALsizei>(pcm.rate));
 }
 
 } // namespace rtr

@@ -65,13 +65,14 @@ Campfire::Campfire(const glm::vec3& position) {
     lightBase = position + kLightRaise;
     light = std::make_unique<PointLight>(lightBase, kLightColour, kLightIntensity);
 
-    // The crackling loops at the fire for the whole run; the audio system
-    // owns the source. A silent demo, or a sound that failed to load (the
-    // audio system has said why), simply has none.
+    // The crackling loops at the fire for the whole run (made mono if need
+    // be, or it would not be placed); the audio system owns the source. A
+    // silent demo, or a sound that failed to load (the audio system has said
+    // why), simply has none.
     ALuint* crackling = nullptr;
     {
         rtr::StartupTimer soundTimer(rtr::StartupPhase::Sound);
-        crackling = audio().createSource(kCracklingFile);
+        crackling = audio().createSource(kCracklingFile, SoundPlacement::World);
     }
     if (crackling != nullptr) {
         alSourcei(*crackling, AL_LOOPING, AL_TRUE);

@@ -1,7 +1,9 @@
 // What the listener hears in the running demo, mixed on OpenAL Soft's
 // loopback device: the music, in stereo and equally loud wherever the camera
-// is and however it turns; a sound in the world, panned by the camera's
-// orientation and quieter far away; and silence for good after M.
+// is and however it turns; a sound in the world, mono or stereo, panned by
+// the camera's orientation and quieter far away; every sound the demo starts
+// still playing once the longest has run through; and silence for good
+// after M.
 
 #include "LoopbackAudio.h"
 #include "ToneFile.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 using namespace audio_testing;
 using testing_support::DemoHarness;
@@ -39,11 +42,11 @@ protected:
 
     ALuint music() const { return *audio().sources().back(); }
 
-    // A looping mono tone at `position` in the world, playing.
-    ALuint toneAt(const glm::vec3& position) {
-        const auto path = scratchFolder() / "tone.ogg";
-        writeToneFile(path, {.frames = LoopbackAudio::kRate});
-        ALuint* source = audio().createSource(path.string());
+    // A looping tone of `channels` at `position` in the world, playing.
+    ALuint toneAt(const glm::vec3& position, int channels = 1) {
+        const auto path = scratchFolder() / ("tone-" + std::to_string(channels) + ".ogg");
+        writeToneFile(path, {.channels = channels, .frames = LoopbackAudio::kRate});
+        ALuint* source = audio().createSource(path.string(), SoundPlacement::World);
         EXPECT_NE(source, nullptr);
         alSourcei(*source, AL_LOOPING, AL_TRUE);
         alSourcefv(*source, AL_POSITION, &position.x);
@@ -91,16 +94,18 @@ TEST_F(Listener, MusicIsStereoAndEquallyLoudWhereverTheCameraIsAndFaces) {
 TEST_F(Listener, ASoundInTheWorldPansWithTheCameraAndFadesWithDistance) {
     alSourceStop(music());
     const glm::vec3 camera(10, 3, 10);
-    const ALuint right = toneAt(camera + glm::vec3(2, 0, 0));
+    // A stereo file is made mono for it: OpenAL would not place it.
+    for (const int channels : {1, 2}) {
+        const ALuint right = toneAt(camera + glm::vec3(2, 0, 0), channels);
+        placeCamera(camera, kNorth);
+        const Loudness facingNorth = loopback.measureFromStart(right, kMeasureFrames);
+        EXPECT_GT(facingNorth.right, 2.0 * facingNorth.left) << channels << " channels";
+        placeCamera(camera, -kNorth);
+        const Loudness turned = loopback.measureFromStart(right, kMeasureFrames);
+        EXPECT_GT(turned.left, 2.0 * turned.right) << channels << " channels";
+        alSourceStop(right);
+    }
 
-    placeCamera(camera, kNorth);
-    const Loudness facingNorth = loopback.measureFromStart(right, kMeasureFrames);
-    EXPECT_GT(facingNorth.right, 2.0 * facingNorth.left);
-    placeCamera(camera, -kNorth);
-    const Loudness turned = loopback.measureFromStart(right, kMeasureFrames);
-    EXPECT_GT(turned.left, 2.0 * turned.right);
-
-    alSourceStop(right);
     const ALuint near = toneAt(camera + 2.0f * kNorth);
     const ALuint far = toneAt(camera + 20.0f * kNorth);
     placeCamera(camera, kNorth);
@@ -111,6 +116,28 @@ TEST_F(Listener, ASoundInTheWorldPansWithTheCameraAndFadesWithDistance) {
     const Loudness fromFar = loopback.measureFromStart(far, kMeasureFrames);
     EXPECT_GT(fromNear.left, 5.0 * fromFar.left);
     EXPECT_GT(fromFar.left, 0.0) << "far, but still heard";
+}
+
+TEST_F(Listener, EverySoundTheDemoStartsStillPlaysAfterTheLongestHasRunThrough) {
+    // The crackling at the fire and the music, both meant to loop.
+    ASSERT_EQ(audio().sources().size(), 2u);
+    double longest = 0.0;
+    for (const auto& buffer : audio().buffers()) {
+        ALint size = 0, channels = 0, bits = 0, frequency = 0;
+        alGetBufferi(buffer->name, AL_SIZE, &size);
+        alGetBufferi(buffer->name, AL_CHANNELS, &channels);
+        alGetBufferi(buffer->name, AL_BITS, &bits);
+        alGetBufferi(buffer->name, AL_FREQUENCY, &frequency);
+        ASSERT_GT(channels * bits * frequency, 0);
+        longest = std::max(longest, size * 8.0 / (channels * bits) / frequency);
+    }
+    for (int second = 0; second < longest + 1.0; ++second)
+        loopback.render(LoopbackAudio::kRate);
+    for (const auto& source : audio().sources()) {
+        ALint state = 0;
+        alGetSourcei(*source, AL_SOURCE_STATE, &state);
+        EXPECT_EQ(state, AL_PLAYING) << "source " << *source << " after " << longest << " s";
+    }
 }
 
 TEST_F(Listener, MSilencesEverySoundForGood) {

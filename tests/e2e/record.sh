@@ -23,7 +23,7 @@ refused() {
   [ ! -e "$WORK/refused.mp4" ] || fail "it left a file: $*"
 }
 refused "--size 0x180" --size 0x180 --output "$WORK/refused.mp4"
-refused "--size 40000x180: beyond" --size 40000x180 --output "$WORK/refused.mp4"
+refused "--size 40000x180: the H.264 encoder takes at most 16384" --size 40000x180 --output "$WORK/refused.mp4"
 refused "cannot write '$WORK/missing/out.mp4'" --output "$WORK/missing/out.mp4"
 mkdir "$WORK/no-ffmpeg"
 RECORD_PATH="$WORK/no-ffmpeg" refused "ffmpeg is not on PATH" --output "$WORK/refused.mp4"

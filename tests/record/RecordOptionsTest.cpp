@@ -44,7 +44,9 @@ TEST(RecordOptions, BadValuesAreNamedInOneLine) {
     const std::vector<std::vector<std::string>> bad = {
         {"--size", "0x720"}, {"--size", "321x180"}, {"--size", "big"}, {"--fps", "0"},     {"--fps", "2.5"},
         {"--length", "0"},   {"--start", "-1"},     {"--camera", "-1"}, {"--size"},        {"--colour", "red"},
-        {"--lossless=yes"},  {"--output="}};
+        {"--lossless=yes"},  {"--output="},        {"--size", "16386x64"}, {"--size", "64x16386"},
+        // Within 16384 a side, but more than ffmpeg takes in one picture.
+        {"--size", "16384x16384"}, {"--size", "16130x16384"}};
     for (const auto& arguments : bad) {
         const ParsedOptions parsed = parse(arguments);
         EXPECT_FALSE(parsed.options) << arguments[0];
@@ -52,6 +54,11 @@ TEST(RecordOptions, BadValuesAreNamedInOneLine) {
             << parsed.error;
         EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
     }
+}
+
+TEST(RecordOptions, TheLargestSizesTheEncoderTakesAreAccepted) {
+    for (const char* size : {"16384x16128", "16128x16384", "16384x2", "2x16384"})
+        EXPECT_TRUE(parse({"--size", size}).options) << size;
 }
 
 TEST(RecordOptions, EveryFrameGetsItsShareOfSamplesAndTheTotalIsExact) {

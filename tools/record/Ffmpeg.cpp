@@ -6,10 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
-#include <fstream>
+#include <mutex>
+#include <thread>
 
 extern char** environ;
 
@@ -38,19 +41,87 @@ fs::path findOnPath(const std::string& program) {
     return {};
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const fs::path& log, bool pipeInput) {
-    int pipeEnds[2] = {-1, -1};
-    if (pipeInput && ::pipe2(pipeEnds, O_CLOEXEC) != 0)
+// Reads the child's standard error to its end on a thread of its own, so a
+// child that says much never blocks on a full pipe, and keeps the last
+// lines.
+struct ChildProcess::ErrorTail {
+    static constexpr std::size_t kLines = 5;
+
+    explicit ErrorTail(int readEnd) : fd(readEnd), reader([this] { readAll(); }) {}
+    ~ErrorTail() {
+        if (reader.joinable())
+            reader.join();
+        ::close(fd);
+    }
+
+    void readAll() {
+        std::string pending;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            pending.append(buffer, static_cast<std::size_t>(n));
+            for (std::size_t newline; (newline = pending.find('\n')) != std::string::npos;) {
+                keep(pending.substr(0, newline));
+                pending.erase(0, newline + 1);
+            }
+        }
+        keep(pending);
+    }
+
+    void keep(std::string line) {
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())) != 0)
+            line.pop_back();
+        // ffmpeg's note that it left out copies of the line before.
+        if (line.empty() || line.find("Last message repeated") != std::string::npos)
+            return;
+        const std::lock_guard lock(mutex);
+        lines.push_back(std::move(line));
+        if (lines.size() > kLines)
+            lines.pop_front();
+    }
+
+    std::string text() {
+        const std::lock_guard lock(mutex);
+        std::string joined;
+        for (const std::string& line : lines)
+            joined += (joined.empty() ? "" : " | ") + line;
+        return joined;
+    }
+
+    int fd;
+    std::mutex mutex;
+    std::deque<std::string> lines;
+    std::thread reader; // last: it starts once the rest is made
+};
+
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, bool pipeInput) {
+    int inputEnds[2] = {-1, -1};
+    int errorEnds[2] = {-1, -1};
+    if (pipeInput && ::pipe2(inputEnds, O_CLOEXEC) != 0) {
+        spawnError_ = errno;
         return;
+    }
+    if (::pipe2(errorEnds, O_CLOEXEC) != 0) {
+        spawnError_ = errno;
+        if (pipeInput) {
+            ::close(inputEnds[0]);
+            ::close(inputEnds[1]);
+        }
+        return;
+    }
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (pipeInput)
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, inputEnds[0], STDIN_FILENO);
     else
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, errorEnds[1], STDERR_FILENO);
 
     // Its own process group keeps the terminal's Ctrl-C away from it; the
     // recorder's own handlers and ignored signals do not carry over.
@@ -74,18 +145,25 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const fs::
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
 
+    // Only the child holds the writing end now: the reader sees the end of
+    // its messages when it exits.
+    ::close(errorEnds[1]);
+    if (pipeInput)
+        ::close(inputEnds[0]);
+    if (result != 0) {
+        spawnError_ = result;
+        ::close(errorEnds[0]);
+        if (pipeInput)
+            ::close(inputEnds[1]);
+        return;
+    }
+    errors_ = std::make_unique<ErrorTail>(errorEnds[0]);
+    pid_ = pid;
     if (pipeInput) {
-        ::close(pipeEnds[0]);
-        if (result != 0) {
-            ::close(pipeEnds[1]);
-            return;
-        }
-        input_ = pipeEnds[1];
+        input_ = inputEnds[1];
         // A bigger pipe lets a small frame go in whole while ffmpeg is busy.
         ::fcntl(input_, F_SETPIPE_SZ, 1 << 20);
     }
-    if (result == 0)
-        pid_ = pid;
 }
 
 ChildProcess::~ChildProcess() { finish(); }
@@ -113,26 +191,43 @@ bool ChildProcess::finish() {
         input_ = -1;
     }
     if (pid_ <= 0)
-        return false;
-    int status = 0;
+        return ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
     pid_t result;
     do {
-        result = ::waitpid(pid_, &status, 0);
+        result = ::waitpid(pid_, &status_, 0);
     } while (result < 0 && errno == EINTR);
     pid_ = -1;
-    return result > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ended_ = result > 0;
+    if (errors_)
+        errors_->reader.join();
+    return ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
+}
+
+std::string ChildProcess::failure() const {
+    if (spawnError_ != 0)
+        return std::string("it does not start: ") + std::strerror(spawnError_);
+    std::string why = errors_ ? errors_->text() : std::string();
+    auto add = [&why](const std::string& text) { why += (why.empty() ? "" : "; ") + text; };
+    if (ended_ && WIFSIGNALED(status_))
+        add("it was killed by signal " + std::to_string(WTERMSIG(status_)) + " (" + strsignal(WTERMSIG(status_)) +
+            ")");
+    else if (ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) != 0 && why.empty())
+        add("it ended with status " + std::to_string(WEXITSTATUS(status_)));
+    return why;
 }
 
 namespace {
 
 std::vector<std::string> ffmpegCommand(const fs::path& ffmpeg) {
-    return {ffmpeg.string(), "-hide_banner", "-nostats", "-loglevel", "error", "-y"};
+    // -xerror: without it ffmpeg 5 reports a trailer it could not write (a
+    // full disk) and still exits with status 0, leaving a cut-off file.
+    return {ffmpeg.string(), "-hide_banner", "-nostats", "-loglevel", "error", "-xerror", "-y"};
 }
 
 } // namespace
 
 VideoEncoder::VideoEncoder(const fs::path& ffmpeg, const fs::path& video, int width, int height, int fps,
-                           bool lossless, const fs::path& log)
+                           bool lossless)
     : frameBytes_(static_cast<std::size_t>(width) * height * 4),
       process_(
           [&] {
@@ -154,10 +249,10 @@ VideoEncoder::VideoEncoder(const fs::path& ffmpeg, const fs::path& video, int wi
               command.insert(command.end(), {"-f", "mp4", video.string()});
               return command;
           }(),
-          log, true) {}
+          true) {}
 
-bool muxWithSound(const fs::path& ffmpeg, const fs::path& video, const fs::path& samples, int sampleRate,
-                  const fs::path& output, const fs::path& log) {
+std::string muxWithSound(const fs::path& ffmpeg, const fs::path& video, const fs::path& samples, int sampleRate,
+                         const fs::path& output) {
     auto command = ffmpegCommand(ffmpeg);
     const std::vector<std::string> rest = {
         "-i", video.string(), "-f", "f32le", "-ar", std::to_string(sampleRate), "-ac", "2", "-i",
@@ -166,25 +261,11 @@ bool muxWithSound(const fs::path& ffmpeg, const fs::path& video, const fs::path&
         // file has arrived.
         "-movflags", "+faststart", "-f", "mp4", output.string()};
     command.insert(command.end(), rest.begin(), rest.end());
-    ChildProcess process(command, log, false);
-    return process.finish();
-}
-
-std::string tailOf(const fs::path& log, int lines) {
-    std::ifstream in(log);
-    std::deque<std::string> last;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty())
-            continue;
-        last.push_back(line);
-        if (static_cast<int>(last.size()) > lines)
-            last.pop_front();
-    }
-    std::string text;
-    for (const std::string& kept : last)
-        text += (text.empty() ? "" : " | ") + kept;
-    return text;
+    ChildProcess process(command, false);
+    if (process.finish())
+        return {};
+    const std::string why = process.failure();
+    return why.empty() ? "ffmpeg failed" : why;
 }
 
 } // namespace recorder

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,15 @@ namespace recorder {
 // The `program` found on PATH (an executable file), or an empty path.
 std::filesystem::path findOnPath(const std::string& program);
 
-// A child process in its own process group, its standard error appended to
-// `log`.
+// A child process in its own process group. Its standard error is read on
+// a thread of the recorder's and the last lines are kept in memory: a log
+// file would sit in the scratch folder, and when that folder is full the
+// reason ffmpeg gives would be lost with it.
 class ChildProcess {
 public:
     // `pipeInput`: the child's standard input is a pipe that write() fills;
     // otherwise /dev/null.
-    ChildProcess(const std::vector<std::string>& arguments, const std::filesystem::path& log, bool pipeInput);
+    ChildProcess(const std::vector<std::string>& arguments, bool pipeInput);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -37,10 +40,18 @@ public:
     bool write(const void* data, std::size_t size);
     // Closes the input pipe (end of input) and waits; true for exit status 0.
     bool finish();
+    // Why it failed, after finish(): its last lines on standard error and,
+    // when a signal ended it, which one; empty when it never started.
+    std::string failure() const;
 
 private:
     pid_t pid_ = -1;
     int input_ = -1;
+    int spawnError_ = 0; // errno of a child that did not start
+    int status_ = 0;   // as waitpid gives it, once finished
+    bool ended_ = false;
+    struct ErrorTail;
+    std::unique_ptr<ErrorTail> errors_;
 };
 
 // The first run: BGRA frames, bottom row first as GL reads them, into an
@@ -48,10 +59,11 @@ private:
 class VideoEncoder {
 public:
     VideoEncoder(const std::filesystem::path& ffmpeg, const std::filesystem::path& video, int width, int height,
-                 int fps, bool lossless, const std::filesystem::path& log);
+                 int fps, bool lossless);
     bool started() const { return process_.started(); }
     bool writeFrame(const void* pixels) { return process_.write(pixels, frameBytes_); }
     bool finish() { return process_.finish(); }
+    std::string failure() const { return process_.failure(); }
 
 private:
     std::size_t frameBytes_;
@@ -59,12 +71,9 @@ private:
 };
 
 // The second run: the video stream copied, the interleaved stereo float
-// samples at `sampleRate` encoded as AAC, into an MP4 at `output`.
-bool muxWithSound(const std::filesystem::path& ffmpeg, const std::filesystem::path& video,
-                  const std::filesystem::path& samples, int sampleRate, const std::filesystem::path& output,
-                  const std::filesystem::path& log);
-
-// The last lines of a log, for an error message.
-std::string tailOf(const std::filesystem::path& log, int lines = 5);
+// samples at `sampleRate` encoded as AAC, into an MP4 at `output`. Empty on
+// success, otherwise why it failed.
+std::string muxWithSound(const std::filesystem::path& ffmpeg, const std::filesystem::path& video,
+                         const std::filesystem::path& samples, int sampleRate, const std::filesystem::path& output);
 
 } // namespace recorder

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 
@@ -31,6 +33,18 @@ bool parseSeconds(const std::string& text, double& value) {
 bool parseSize(const std::string& text, int& width, int& height) {
     const auto x = text.find('x');
     return x != std::string::npos && parseInt(text.substr(0, x), width) && parseInt(text.substr(x + 1), height);
+}
+
+// libx264 takes at most 16384 pixels a side.
+constexpr int kMaxEncoderSide = 16384;
+
+// ffmpeg refuses a picture whose rows, counted at 8 bytes a pixel plus a
+// margin of 128 pixels, and 128 rows more, reach 2^31 bytes: it would say
+// so only after the first frame had rendered, which at such sizes takes
+// minutes and gigabytes.
+bool ffmpegTakesPicture(int width, int height) {
+    const std::int64_t stride = 8 * static_cast<std::int64_t>(width) + 128 * 8;
+    return stride * (static_cast<std::int64_t>(height) + 128) < INT_MAX;
 }
 
 } // namespace
@@ -92,6 +106,16 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
             // H.264 in 4:2:0 halves both directions for the colour planes.
             if (width <= 0 || height <= 0 || width % 2 != 0 || height % 2 != 0)
                 return fail("--size " + value + ": width and height must be even numbers of pixels above 0");
+            if (width > kMaxEncoderSide || height > kMaxEncoderSide)
+                return fail("--size " + value + ": the H.264 encoder takes at most " +
+                            std::to_string(kMaxEncoderSide) + " pixels a side");
+            if (!ffmpegTakesPicture(width, height)) {
+                int largest = height;
+                while (largest > 0 && !ffmpegTakesPicture(width, largest))
+                    largest -= 2;
+                return fail("--size " + value + ": a larger picture than ffmpeg takes (at " + std::to_string(width) +
+                            " wide, at most " + std::to_string(largest) + " high)");
+            }
             options.width = width;
             options.height = height;
         } else if (name == "--fps") {
@@ -127,8 +151,10 @@ std::string usageText() {
             "to render, so the video plays at full speed on any machine. Needs a display\n"
             "(a virtual one will do: scripts/record.sh starts one) and the ffmpeg program.\n"
             "\n"
-            "  --output FILE     the MP4 file to write (default tour.mp4); overwritten\n"
-            "  --size WxH        picture size in pixels, even numbers (default 1280x720)\n"
+            "  --output FILE     the MP4 file to write (default tour.mp4); a file already\n"
+            "                    there is replaced once the new one is complete\n"
+            "  --size WxH        picture size in pixels, even numbers up to 16384 (default\n"
+            "                    1280x720)\n"
             "  --fps N           frames per second, 1 to 240 (default 30)\n"
             "  --start SECONDS   where the recording starts on the tour's timeline (default 0)\n"
             "  --length SECONDS  how much to record (default: to the end of the 50 s tour)\n"

@@ -34,8 +34,9 @@ struct ParsedOptions {
 };
 
 // Options as `--name VALUE` or `--name=VALUE`; a later option overrides an
-// earlier one. Sizes are checked here against what any encoder needs (even,
-// positive); the GL limits are checked once there is a context.
+// earlier one. Sizes are checked here against what ffmpeg's H.264 encoder
+// takes (even, positive, at most 16384 a side, and ffmpeg's limit on a
+// picture's bytes); the GL limits are checked once there is a context.
 ParsedOptions parseOptions(const std::vector<std::string>& arguments);
 
 std::string usageText();

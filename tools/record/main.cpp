@@ -8,6 +8,7 @@
 #include "Ffmpeg.h"
 #include "FrameReadback.h"
 #include "LoopbackSound.h"
+#include "OutputFiles.h"
 #include "Progress.h"
 #include "RecordOptions.h"
 
@@ -25,7 +26,6 @@
 
 #include <GLFW/glfw3.h>
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <signal.h>
 #include <unistd.h>
@@ -80,23 +80,6 @@ private:
     glm::ivec2 size_;
 };
 
-// Why `path` cannot be written, or nothing. Opening it for writing is the
-// only sure test (permissions, read-only file systems, missing folders); a
-// file that did not exist before is removed again.
-std::optional<std::string> cannotWrite(const fs::path& path) {
-    std::error_code error;
-    if (fs::is_directory(path, error))
-        return "'" + path.string() + "' is a folder";
-    const bool existed = fs::exists(path, error);
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (file < 0)
-        return "cannot write '" + path.string() + "': " + std::strerror(errno);
-    ::close(file);
-    if (!existed)
-        fs::remove(path, error);
-    return std::nullopt;
-}
-
 // The program opens its data as "../Shader/..." and so on: it runs in bin/
 // of its run-time tree, and the recorder lives in tools/ of the same tree.
 bool enterRuntimeTree() {
@@ -136,29 +119,6 @@ std::optional<GLLimits> probeLimits() {
 }
 
 std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
-
-// A private folder for the intermediate video, the sound samples and
-// ffmpeg's messages; removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "thalvek-record-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code error;
-        if (!path_.empty())
-            fs::remove_all(path_, error);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    bool ok() const { return !path_.empty(); }
-    fs::path operator/(const char* name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
 
 struct Recording {
     long frames = 0;       // frames in the video
@@ -273,13 +233,17 @@ int main(int argc, char** argv) {
     // Everything that can be found wrong is found before the first frame.
     fs::path ffmpeg;
     fs::path output;
+    std::optional<ScratchFolder> scratch;
     if (!options.noOutput) {
         ffmpeg = findOnPath("ffmpeg");
         if (ffmpeg.empty())
             return fail("ffmpeg is not on PATH; install it (Debian: apt-get install ffmpeg) and try again");
         output = fs::absolute(options.output);
-        if (const auto why = cannotWrite(output))
+        if (const auto why = cannotWriteOutput(output))
             return fail(*why);
+        scratch.emplace();
+        if (!scratch->ok())
+            return fail(scratch->error());
     }
     if (!enterRuntimeTree())
         return fail("no run-time tree around this program (Shader/ beside its tools/ folder): build it with CMake");
@@ -355,25 +319,22 @@ int main(int argc, char** argv) {
         cameras->tourTime = 0.0;
     }
 
-    ScratchFolder scratch;
-    if (!scratch.ok()) {
-        releaseScene();
-        glfwTerminate();
-        return fail("cannot make a scratch folder in " + fs::temp_directory_path().string());
-    }
-    const fs::path log = scratch / "ffmpeg.log";
-    const fs::path video = scratch / "video.mp4";
-    const fs::path samplesFile = scratch / "sound.f32";
+    fs::path video, samplesFile;
     std::unique_ptr<VideoEncoder> encoder;
     std::FILE* samples = nullptr;
-    if (!options.noOutput) {
+    if (scratch) {
+        video = *scratch / "video.mp4";
+        samplesFile = *scratch / "sound.f32";
         encoder = std::make_unique<VideoEncoder>(ffmpeg, video, options.width, options.height, options.fps,
-                                                 options.lossless, log);
+                                                 options.lossless);
         samples = std::fopen(samplesFile.c_str(), "wb");
         if (!encoder->started() || samples == nullptr) {
+            const std::string why = !encoder->started()
+                                        ? "cannot run " + ffmpeg.string() + ": " + encoder->failure()
+                                        : "cannot write " + samplesFile.string() + ": " + std::strerror(errno);
             releaseScene();
             glfwTerminate();
-            return fail("cannot start " + ffmpeg.string() + " or write " + samplesFile.string());
+            return fail(why);
         }
     }
 
@@ -410,22 +371,34 @@ int main(int argc, char** argv) {
         return doneStatus;
     }
     const bool samplesWritten = std::fclose(samples) == 0;
+    const int samplesError = errno;
     const bool encoded = encoder->finish();
     if (recording.error.empty() && !samplesWritten)
-        return fail("cannot write the sound's samples into " + samplesFile.string());
+        return fail("cannot write the sound's samples into " + samplesFile.string() + ": " +
+                    std::strerror(samplesError));
     if (recording.error.empty() && recording.frames == 0) {
         std::printf("Stopped before the first frame: nothing written\n");
         return doneStatus;
     }
     if (!recording.error.empty() || !encoded) {
-        const std::string said = tailOf(log);
+        const std::string said = encoder->failure();
         return fail((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
                     (said.empty() ? "" : "; ffmpeg: " + said));
     }
-    if (!muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate, output, log)) {
-        std::error_code error;
-        fs::remove(output, error); // a half-written file is no video
-        return fail("ffmpeg could not add the sound to " + output.string() + ": " + tailOf(log));
+    // The output changes only here, in one rename, once the file is whole.
+    // Until then a failure leaves it as it was, and keeps what was recorded.
+    PendingOutput pending(output);
+    std::string why = pending.ok() ? muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate,
+                                                  pending.path())
+                                   : pending.error();
+    if (why.empty())
+        why = pending.putInPlace();
+    if (!why.empty()) {
+        scratch->keep();
+        return fail("ffmpeg could not add the sound to " + output.string() + ": " + why +
+                    "; the recording is kept without its sound in " + video.string() + ", its sound in " +
+                    samplesFile.string() + " (raw 32-bit float samples, stereo, " +
+                    std::to_string(LoopbackSound::kSampleRate) + " Hz)");
     }
 
     std::printf("%s %s: %ld frames (%.2f s) with sound, in %s\n",
