@@ -12,6 +12,10 @@ packages=(
   xvfb xauth xdotool
   # thalvek-record encodes through ffmpeg; the tests read its files with ffprobe
   ffmpeg
+  # scripts/package.sh: CPack finds the executables with file and their
+  # Depends with dpkg-shlibdeps (dpkg-dev, which also gives the build flags);
+  # the package's tests check it with lintian and desktop-file-validate
+  dpkg-dev file lintian desktop-file-utils
 )
 
 missing=()

@@ -36,8 +36,9 @@ TEST(Determinism, SecondRunWritesIdenticalFiles) {
         EXPECT_TRUE(contents(entry.path()) == contents(built)) << relative << " differs between runs";
         ++compared;
     }
-    // The scene, 14 scene textures, 4 effect textures, 6 sky faces, 2 sounds.
-    EXPECT_GE(compared, 27);
+    // The scene, 14 scene textures, 4 effect textures, 6 sky faces, 2 sounds,
+    // the icon.
+    EXPECT_GE(compared, 28);
     fs::remove_all(rerun);
 }
 

@@ -1,7 +1,8 @@
 // The generated pictures decode with FreeImage into the channels their
 // readers expect: colour JPEGs and 24-bit normal maps for the scene, alpha
 // where things are cut out or blended, a distortion map centred on 0.5 that
-// matches its normal map, and six sky faces that meet without seams.
+// matches its normal map, six sky faces that meet without seams, and the
+// desktop icon.
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <glm/geometric.hpp>
 
@@ -164,6 +166,26 @@ TEST_F(ImageFiles, SmokePuffFadesToNothingAtItsEdges) {
             peak = std::max(peak, t.a);
         }
     EXPECT_GT(peak, 128);
+}
+
+// The desktop icon is installed as the theme's 256x256 size, so it must be
+// that size; a round badge, transparent outside, with the fire bright in it.
+TEST_F(ImageFiles, IconIsA256PixelBadgeWithABrightFire) {
+    const Bitmap icon = load("../icons/thalvek.png");
+    ASSERT_TRUE(icon);
+    ASSERT_EQ(FreeImage_GetBPP(icon.get()), 32u);
+    ASSERT_EQ(width(icon.get()), 256);
+    ASSERT_EQ(height(icon.get()), 256);
+    for (const auto& [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}})
+        EXPECT_EQ(texel(icon.get(), x, y).a, 0) << "corner " << x << "," << y;
+    EXPECT_EQ(texel(icon.get(), 128, 128).a, 255);
+    int fire = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const Texel t = texel(icon.get(), x, y);
+            fire += t.a == 255 && t.r > 220 && t.r > t.b + 120;
+        }
+    EXPECT_GT(fire, 256 * 256 / 20);
 }
 
 TEST_F(ImageFiles, WaterMapsComeFromOneHeightFieldWithDistortionCentredOnHalf) {

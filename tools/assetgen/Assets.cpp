@@ -6,6 +6,7 @@
 #include "ClearingScene.h"
 #include "ColladaFile.h"
 #include "EffectTextures.h"
+#include "Icon.h"
 #include "ImageFile.h"
 #include "NightSky.h"
 #include "OggVorbisFile.h"
@@ -46,6 +47,7 @@ std::vector<Job> assetJobs(const RuntimeTree& tree) {
                         writePng(maps.distortion, tree.effectTextures() / "waterDuDv.png", PngChannels::Rgb);
                         writePng(maps.normals, tree.effectTextures() / "waterNormal.png", PngChannels::Rgb);
                     }});
+    jobs.push_back({"icon", [tree] { writePng(paintIcon(256), tree.icon(), PngChannels::Rgba); }});
     return jobs;
 }
 
