@@ -19,6 +19,12 @@ uniform sampler2D sceneTexture;      // unit 1: the scene behind; alpha 0 on the
 uniform sampler2D dudvTexture;       // unit 2: ripple slopes around 0.5
 uniform sampler2D normalTexture;     // unit 3: ripple normals, z up
 uniform float time;                  // phase in [0, 1), one cycle in 8 s
+// The largest shift of a lookup, in normalised device coordinates along
+// either axis, that the ripples make: water a few metres away shifts this
+// far at the ripple map's steepest slope; further off, ripples shrink on
+// screen like everything else. The renderer draws the mirrored scene this
+// far around the pool, so no lookup may reach further.
+uniform float rippleReach;
 
 in vec4 clipPosition;
 in vec3 eyePosition;
@@ -26,10 +32,6 @@ in vec2 rippleCoord;
 
 layout(location = 0) out vec4 colour;
 
-// Screen fraction that a full ripple slope shifts the lookups by, for water
-// a few metres away; further off, ripples shrink on screen like everything
-// else.
-const float kDistortion = 0.012;
 const float kNearDistance = 4.0;
 // Refraction bends less than reflection mirrors.
 const float kRefractionShare = 0.5;
@@ -79,7 +81,9 @@ void main() {
     vec2 slope = ripples(dudvTexture, layerA, layerB);
 
     float distance = max(-eyePosition.z, 0.1);
-    vec2 shift = slope * kDistortion * min(kNearDistance / distance, 1.0);
+    // Each component of the slope lies in [-1, 1]; half the reach in
+    // normalised device coordinates is that much of the screen.
+    vec2 shift = slope * (0.5 * rippleReach) * min(kNearDistance / distance, 1.0);
 
     vec2 reflectionAt = keepOnWater(reflectionTexture, screen, screen + shift);
     vec2 refractionAt = keepOnWater(sceneTexture, screen, screen + shift * kRefractionShare);

@@ -5,6 +5,7 @@
 #include "app/FrameTitle.h"
 #include "app/FrameUpdate.h"
 #include "app/KeyTable.h"
+#include "app/StopSignals.h"
 #include "render/FrameRenderer.h"
 
 #include <GLFW/glfw3.h>
@@ -24,7 +25,7 @@ bool escapeRequested(GLFWwindow* window) {
 
 void runFrameLoop() {
     double lastTime = glfwGetTime();
-    while (glfwWindowShouldClose(window) == 0) {
+    while (glfwWindowShouldClose(window) == 0 && !stopSignalled()) {
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
         glEnable(GL_CULL_FACE);

@@ -1,6 +1,6 @@
 #pragma once
 // The frame loop: update, render, title, swap, poll, until the window is
-// asked to close or Escape is down.
+// asked to close, Escape is down, or SIGINT or SIGTERM has come.
 void runFrameLoop();
 
 struct GLFWwindow;

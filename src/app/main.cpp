@@ -6,6 +6,7 @@
 #include "app/FrameLoop.h"
 #include "app/SceneAssembly.h"
 #include "app/Startup.h"
+#include "app/StopSignals.h"
 #include "render/Console.h"
 #include "render/GL.h"
 #include "render/GLDebug.h"
@@ -24,6 +25,7 @@ void printGlfwError(int code, const char* description) {
 } // namespace
 
 int main() {
+    installStopSignals();
     glfwSetErrorCallback(printGlfwError);
     if (glfwInit() == GLFW_FALSE)
         rtr::fatalExit({"GLFW failed"}, "Pause");

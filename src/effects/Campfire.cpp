@@ -49,16 +49,19 @@ Campfire::Campfire(const glm::vec3& position) {
     rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
     rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kParticle);
 
-    fireTexture = rtr::loadEffectTexture("../Textures/fire.png", "Failed to load fire texture");
+    bool fireLoaded = false, smokeLoaded = false;
+    fireTexture = rtr::loadEffectTexture("../Textures/fire.png", "Failed to load fire texture", &fireLoaded);
     rtr::labelObject(GL_TEXTURE, fireTexture.get(), "flames");
-    smokeTexture = rtr::loadEffectTexture("../Textures/smoke.png", "Failed to load smoke texture");
+    smokeTexture = rtr::loadEffectTexture("../Textures/smoke.png", "Failed to load smoke texture", &smokeLoaded);
     rtr::labelObject(GL_TEXTURE, smokeTexture.get(), "smoke");
 
+    // A group whose image is missing keeps its particles (the light still
+    // follows the flames) but is not drawn.
     particles = std::make_unique<rtr::Particles::System>();
     flames = particles->addGroup(); // drawn first
-    setUpFlames(*flames, fireTexture.get());
+    setUpFlames(*flames, fireLoaded ? fireTexture.get() : 0);
     smoke = particles->addGroup();
-    setUpSmoke(*smoke, smokeTexture.get());
+    setUpSmoke(*smoke, smokeLoaded ? smokeTexture.get() : 0);
     emitter = std::make_unique<rtr::Fire::Emitter>(particles.get(), position, flames, smoke);
 
     haze = std::make_unique<HeatHaze>(position + kHazeRaise);

@@ -6,9 +6,12 @@
 
 namespace rtr {
 
-gl::TextureName loadEffectTexture(const std::string& path, const char* failureMessage) {
+gl::TextureName loadEffectTexture(const std::string& path, const char* failureMessage, bool* loaded) {
     GLuint texture = 0;
-    if (!loadTexture2D(path, texture)) {
+    const bool ok = loadTexture2D(path, texture);
+    if (loaded != nullptr)
+        *loaded = ok;
+    if (!ok) {
         std::cout << failureMessage << std::endl;
         // The loader leaves its empty texture bound; own that name.
         GLint bound = 0;

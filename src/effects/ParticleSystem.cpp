@@ -87,7 +87,7 @@ void System::draw() {
 }
 
 void System::drawGroup(Group& group) {
-    if (group.count == 0)
+    if (group.count == 0 || group.texture == 0)
         return;
     glBlendFunc(group.blendSrc, group.blendDst);
     const ParticleBlock block = group.block();

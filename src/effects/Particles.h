@@ -106,7 +106,9 @@ public:
     float lifetime = 0.0f; // the creator sets it
     glm::vec4 startColor{1.0f};
     glm::vec4 endColor{1.0f};
-    GLuint texture = 0; // on unit 0; not owned
+    // On unit 0; not owned. 0 when the group has no usable image: GL would
+    // draw each sprite as an opaque black square, so the group is not drawn.
+    GLuint texture = 0;
     std::int32_t frameColumns = 1;
     std::int32_t frameRows = 1;
     float frameRate = 0.0f;
@@ -147,8 +149,8 @@ public:
     void update(float dt);
     // Every group with the particle program, blended, without depth writes.
     void draw();
-    // One group with whatever program is in use; an empty group touches
-    // nothing, not even the blend function.
+    // One group with whatever program is in use; an empty group, or one
+    // without a texture, touches nothing, not even the blend function.
     void drawGroup(Group& group);
 
     std::vector<std::unique_ptr<Group>> groups;

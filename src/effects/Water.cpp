@@ -40,6 +40,9 @@ Water::Water(ImportObject* surface) : surface(surface) {
                                     {"sceneTexture", 1},
                                     {"dudvTexture", 2},
                                     {"normalTexture", 3}});
+    glUseProgram(program->program);
+    glUniform1f(glGetUniformLocation(program->program, "rippleReach"), kRippleReach);
+    glUseProgram(0);
 
     dudvTexture = rtr::loadEffectTexture("../Textures/waterDuDv.png", "Failed to load dUdV map");
     normalTexture = rtr::loadEffectTexture("../Textures/waterNormal.png", "Failed to load the normal map");

@@ -21,6 +21,13 @@ public:
     static constexpr int kReflectionSize = 1024;
     // Phase per second: one full cycle of the ripples every 8 seconds.
     static constexpr float kPhasePerSecond = 0.125f;
+    // The farthest the ripples move a lookup into the reflection or the
+    // scene behind from the fragment that makes it, along either screen
+    // axis, in normalised device coordinates. water.frag gets it as the
+    // uniform "rippleReach" and never shifts further, so whatever must be
+    // drawn for the surface to read (the mirrored pass) lies within the
+    // pool's outline on screen grown by this much.
+    static constexpr float kRippleReach = 0.024f;
 
     // `surface` stays the Level's; its vertex array gets attribute 0
     // re-pointed at the positions, the only input the water programs read.

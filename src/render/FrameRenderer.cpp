@@ -36,9 +36,10 @@ rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampT
     return texture;
 }
 
-// How far the water's ripples shift its lookups, at most, in normalised
-// device coordinates (water.frag: twice its distortion), and a texel more.
-constexpr float kRippleReach = 0.05f;
+// Around the pool's outline on screen, the mirrored pass draws as far as the
+// ripples shift the surface's lookups, and one texel of the reflection
+// target more for its linear filtering (normalised device coordinates).
+constexpr float kReflectionMargin = Water::kRippleReach + 2.0f / Water::kReflectionSize;
 
 // Reflection in the horizontal plane y = height: y becomes 2 height - y.
 glm::mat4 mirrorInWaterPlane(float height) {
@@ -145,7 +146,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     waterVisible = effectsEnabled && water != nullptr && water->getSurface()->isVisible(frustum);
     if (waterVisible && frustum.enabled) {
         waterFootprint = rtr::screenFootprint(projection * view, water->lowestCorner(), water->highestCorner())
-                             .grownAndClamped(kRippleReach);
+                             .grownAndClamped(kReflectionMargin);
         waterVisible = !waterFootprint.empty();
     } else {
         waterFootprint = rtr::ScreenRect{};

@@ -1,12 +1,20 @@
 // The campfire drawn on its own, into a pair of scene targets like the
 // frame renderer's, from a camera 8 units in front of it: flames where the
 // fire is and nothing beside it, the smoke's alpha mask only where smoke
-// passes, the haze only inside its area, and empty groups that touch
-// nothing. Also: an emitter outliving its particle system.
+// passes, the haze only inside its area, each age of a flame on its own
+// frame of the sprite sheet, and empty groups that touch nothing. Then the
+// campfire in the demo's own frames: the smoke's mask in the second target
+// and the haze in the picture, and the effects' images missing one by one.
+// Also: an emitter outliving its particle system.
 
+#include "app/AppState.h"
+#include "app/CameraSet.h"
+#include "app/FrameUpdate.h"
 #include "effects/Campfire.h"
+#include "render/FrameRenderer.h"
 #include "render/GLObjects.h"
 #include "render/UniformBlocks.h"
+#include "support/DemoHarness.h"
 #include "support/GLTestContext.h"
 #include "support/Image.h"
 
@@ -14,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 using namespace testing_support;
@@ -242,6 +251,44 @@ TEST_F(CampfireGL, HazeShimmersOnlyInsideItsAreaAboveTheFire) {
     EXPECT_FALSE(read(0).pixels == shimmer.pixels);
 }
 
+TEST_F(CampfireGL, EachAgeOfAFlameShowsItsOwnFrameOfTheSheet) {
+    // A 4 x 4 sheet of flat colours, 8 x 8 texels a frame, painted top row
+    // first: GL's row 0 is the sheet's bottom row.
+    constexpr int kFrameTexels = 8, kSheet = 4 * kFrameTexels;
+    const auto colourOf = [](int frame) {
+        return Rgba{static_cast<uint8_t>(40 + 13 * frame), static_cast<uint8_t>(235 - 12 * frame),
+                    static_cast<uint8_t>(10 + 60 * (frame % 4)), 255};
+    };
+    std::vector<Rgba> texels(kSheet * kSheet);
+    for (int row = 0; row < kSheet; ++row)
+        for (int column = 0; column < kSheet; ++column)
+            texels[row * kSheet + column] = colourOf(4 * (3 - row / kFrameTexels) + column / kFrameTexels);
+    const auto sheet = rtr::gl::TextureName::generate();
+    glBindTexture(GL_TEXTURE_2D, sheet.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kSheet, kSheet, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+    rtr::Particles::Group& flames = *campfire_->flames;
+    flames.texture = sheet.get();
+    flames.startColor = flames.endColor = glm::vec4(1.0f); // the sheet's own colours, added to black
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // The sprite's middle: its particle sits at 0.35 of its 1.5-high quad.
+    const glm::vec3 at(0.0f, 2.0f, 0.0f);
+    const glm::vec2 middle = pixelOf(at + glm::vec3(0.0f, 0.15f * 1.5f, 0.0f));
+    for (int step = 0; step <= 16; ++step) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        flames.count = 0;
+        flames.spawn(at, {1.0f, 1.0f}, 0.0f, {}, {}, 0.0f, static_cast<float>(step) / flames.frameRate);
+        flames.upload();
+        campfire_->particles->draw();
+        const Rgba seen = read(0).at(static_cast<int>(middle.x), static_cast<int>(middle.y));
+        const Rgba expected = colourOf(step % 16);
+        EXPECT_LE(std::abs(seen.r - expected.r) + std::abs(seen.g - expected.g) + std::abs(seen.b - expected.b), 6)
+            << "age " << step << "/20 s should show frame " << step % 16;
+    }
+}
+
 TEST_F(CampfireGL, EmptyGroupsDrawNothingAndLeaveTheBlendFunctionAlone) {
     // Before the first update no particle lives.
     glBlendFunc(GL_CONSTANT_COLOR, GL_CONSTANT_ALPHA);
@@ -256,6 +303,111 @@ TEST_F(CampfireGL, EmptyGroupsDrawNothingAndLeaveTheBlendFunctionAlone) {
     EXPECT_EQ(fractionOfColour(copy, kNight), 1.0);
     for (const Rgba& p : copy.pixels)
         ASSERT_EQ(p.a, 255);
+}
+
+namespace {
+
+constexpr int kFrameWidth = 160, kFrameHeight = 120;
+constexpr int kFireCamera = 2; // the camera the tour orbits the fire with
+
+// Two seconds of the demo's frame updates, from the camera at the fire.
+void burnTwoSeconds() {
+    cameras->index = kFireCamera;
+    for (int frame = 0; frame < 60; ++frame)
+        updateFrame(1.0 / 30.0);
+}
+
+// Where a world point lands on the window, in GL's rows (bottom up).
+glm::vec2 windowPixelOf(const glm::vec3& world) {
+    const Camera& camera = *cameras->current();
+    const glm::vec4 clip = camera.getProjectionMatrix() * camera.getViewMatrix() * glm::vec4(world, 1.0f);
+    return (glm::vec2(clip) / clip.w * 0.5f + 0.5f) * glm::vec2(kFrameWidth, kFrameHeight);
+}
+
+} // namespace
+
+// The frame renderer's own passes, not a copy of them: the smoke's mask goes
+// into the alpha of the second target, and the heat haze into the picture.
+TEST(CampfireInTheFrame, SmokeMasksTheSecondTargetAndTheHazeShimmersInThePicture) {
+    DemoHarness demo(kFrameWidth, kFrameHeight);
+    ASSERT_TRUE(demo.ok());
+    ASSERT_NE(campfire, nullptr);
+    burnTwoSeconds();
+    ASSERT_GT(campfire->smoke->count, 5u);
+    demo.render();
+
+    std::vector<Rgba> copy(kFrameWidth * kFrameHeight);
+    glBindTexture(GL_TEXTURE_2D, frameRenderer->getSceneMaskTexture());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, copy.data());
+    // Smoke starts 1.2 above the fire and its sprites reach at most 0.4
+    // below their particles: every partly masked pixel lies above the fire.
+    const float fireRow = windowPixelOf(campfire->lightBase - glm::vec3(0.0f, 4.0f, 0.0f)).y;
+    int masked = 0, maskedLow = 0;
+    for (int row = 0; row < kFrameHeight; ++row)
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const uint8_t alpha = copy[row * kFrameWidth + x].a;
+            if (alpha > 0 && alpha < 255)
+                ++(row > fireRow ? masked : maskedLow);
+        }
+    EXPECT_GT(masked, kFrameWidth * kFrameHeight / 50) << "no smoke mask in the second target";
+    EXPECT_EQ(maskedLow, 0) << "masked below the smoke";
+
+    const Image picture = demo.readFrame();
+    demo.render();
+    ASSERT_TRUE(demo.readFrame().pixels == picture.pixels) << "the same state should draw the same picture";
+    campfire->haze->time = std::fmod(campfire->haze->time + 0.3f, 1.0f);
+    demo.render();
+    const Image shimmered = demo.readFrame();
+    int moved = 0;
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        moved += picture.pixels[i] != shimmered.pixels[i] ? 1 : 0;
+    EXPECT_GT(moved, 20) << "another haze phase should move the picture above the fire";
+}
+
+// Every effect image is missing: for each, the loader names the file and
+// the effect adds its own line, and the demo still draws. A sprite group
+// without its image is left out, as if it had no particles; drawn with the
+// empty texture it would put opaque black squares over the fire.
+TEST(EffectImages, EachMissingImageIsNamedAndTheEffectDrawsWithoutIt) {
+    struct Report {
+        const char* file;
+        const char* effectLine;
+        int effects; // how many effects read the image
+    };
+    const Report reports[] = {{"fire.png", "Failed to load fire texture", 1},
+                              {"smoke.png", "Failed to load smoke texture", 1},
+                              {"waterDuDv.png", "Failed to load dUdV map", 2},
+                              {"waterNormal.png", "Failed to load the normal map", 1}};
+    ScratchRuntimeTree::MissingTextures missing;
+    for (const Report& r : reports)
+        missing.names.push_back(r.file);
+    ScratchRuntimeTree tree(missing);
+    ::testing::internal::CaptureStdout();
+    DemoHarness demo(kFrameWidth, kFrameHeight);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(demo.ok());
+    for (const Report& r : reports) {
+        const std::string path = std::string("../Textures/") + r.file;
+        const std::string report =
+            "Failed to open file '" + path + "'\n" + path + ": No such file or directory\n" + r.effectLine + "\n";
+        int seen = 0;
+        for (size_t at = out.find(report); at != std::string::npos; at = out.find(report, at + 1))
+            ++seen;
+        EXPECT_EQ(seen, r.effects) << r.file << " in:\n" << out;
+    }
+
+    burnTwoSeconds();
+    demo.render();
+    EXPECT_TRUE(frameRenderer->isWaterVisible());
+    // Flames are added to the picture, so their black squares would not
+    // show; smoke is blended over it.
+    const Image picture = demo.readFrame();
+    ASSERT_GT(campfire->smoke->count, 5u);
+    const std::uint32_t puffs = campfire->smoke->count;
+    campfire->smoke->count = 0;
+    demo.render();
+    campfire->smoke->count = puffs;
+    EXPECT_TRUE(demo.readFrame().pixels == picture.pixels) << "smoke drawn without its image";
 }
 
 TEST(ParticleSystem, AnEmitterOutlivingItsSystemIsLeftWithoutOne) {

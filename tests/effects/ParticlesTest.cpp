@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -190,6 +191,25 @@ TEST(FireEmitter, FlamesShrinkButStayAtLeast0_575) {
     }
     EXPECT_GE(smallest, 0.575f);
     EXPECT_LT(smallest, 0.65f) << "the oldest flames should come close to the limit";
+}
+
+TEST(FireEmitter, FlamesStayAtTheFiresHeightOrAboveAndSmokeRisesAboveThem) {
+    FireGroups groups;
+    const glm::vec3 fire(1.0f, 2.0f, -3.0f);
+    rtr::Fire::Emitter emitter(nullptr, fire, &groups.flames, &groups.smoke);
+    float highestPuff = fire.y;
+    for (int frame = 0; frame < 300; ++frame) {
+        step(emitter, 1.0f / 60.0f);
+        for (std::uint32_t i = 0; i < groups.flames.count; ++i)
+            ASSERT_GE(groups.flames.vertices[i].position.y, fire.y) << "a flame below the fire, frame " << frame;
+        // Every puff starts above the flames' base and only goes up from there.
+        for (std::uint32_t i = 0; i < groups.smoke.count; ++i) {
+            const float y = groups.smoke.vertices[i].position.y;
+            ASSERT_GE(y, fire.y + 1.2f) << "a puff sinking, frame " << frame;
+            highestPuff = std::max(highestPuff, y);
+        }
+    }
+    EXPECT_GT(highestPuff, fire.y + 2.5f) << "the smoke should rise well above the fire";
 }
 
 TEST(FireEmitter, PoolsHoldAbout75FlamesAnd17PuffsWithoutAllocating) {

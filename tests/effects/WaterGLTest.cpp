@@ -104,6 +104,39 @@ TEST(Water, MaskAndSurfaceDrawEveryTriangleOfThePoolOnce) {
     EXPECT_EQ(primitivesDrawnBy([] { water->draw(0); }), static_cast<GLint>(triangles));
 }
 
+// The ripples' phase wraps from just below 1 to just above 0 every eight
+// seconds: across the wrap the pool changes no more than across an
+// ordinary frame. (The ripples are fine enough that an ordinary frame
+// already changes the pool's pixels; a layer that jumps at the wrap
+// changes them about twice as much.)
+TEST(Water, RipplesWrapWithoutAJump) {
+    DemoHarness demo(160, 90);
+    ASSERT_TRUE(demo.ok());
+    ASSERT_NE(water, nullptr);
+    cameras->index = 0; // from above the far side of the pool
+    constexpr double kFrame = 1.0 / 30.0;
+    const auto seconds = [](double phase) { return phase / Water::kPhasePerSecond; };
+    // The mean channel difference between the picture half a frame before
+    // `phase` and half a frame after it; the phase only ever goes forward.
+    const auto change = [&](double phase) {
+        water->update(seconds(phase) - kFrame / 2.0 - seconds(water->getTime()));
+        demo.render();
+        const Image before = demo.readFrame();
+        water->update(kFrame);
+        demo.render();
+        const Image after = demo.readFrame();
+        EXPECT_TRUE(frameRenderer->isWaterVisible());
+        return compareImages(after, before, 0).meanError;
+    };
+    double ordinary = 0.0;
+    for (double phase : {0.25, 0.5, 0.75})
+        ordinary = std::max(ordinary, change(phase));
+    const double acrossTheWrap = change(1.0);
+    EXPECT_LT(water->getTime(), 0.01f) << "the phase should have wrapped";
+    ASSERT_GT(ordinary, 0.0) << "the ripples should move from frame to frame";
+    EXPECT_LE(acrossTheWrap, 1.4 * ordinary) << "ordinary frames change by " << ordinary;
+}
+
 namespace {
 
 // A still pool at y = 0.5 with a green wall standing above it and a red one

@@ -12,6 +12,7 @@
 
 #include <glm/vec2.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <unistd.h>
@@ -57,6 +58,23 @@ ScratchRuntimeTree::ScratchRuntimeTree(const std::map<std::string, std::filesyst
     }
     for (const auto& [name, replacement] : replacedShaders)
         fs::copy_file(replacement, root_ / "Shader" / name);
+    enter();
+}
+
+ScratchRuntimeTree::ScratchRuntimeTree(const MissingTextures& missing) : ScratchRuntimeTree() {
+    namespace fs = std::filesystem;
+    const fs::path real = fs::path(THALVEK_RUNTIME_DIR);
+    for (const char* shared : {"Shader", "SFX"})
+        if (fs::exists(real / shared))
+            fs::create_directory_symlink(real / shared, root_ / shared);
+    if (fs::exists(real / "Data" / "ThalvekF.dae"))
+        fs::create_symlink(real / "Data" / "ThalvekF.dae", root_ / "Data" / "ThalvekF.dae");
+    fs::create_directories(root_ / "Textures");
+    for (const auto& entry : fs::directory_iterator(real / "Textures")) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(missing.names.begin(), missing.names.end(), name) == missing.names.end())
+            fs::create_symlink(entry.path(), root_ / "Textures" / name);
+    }
     enter();
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -40,11 +41,19 @@ public:
 // makes its bin/ the working directory while it lives.
 class ScratchRuntimeTree {
 public:
+    // Files of the real Textures/ folder (names directly in it) to leave out.
+    struct MissingTextures {
+        std::vector<std::string> names;
+    };
+
     // `sceneFile`: copied to Data/ThalvekF.dae; empty for no scene file.
     explicit ScratchRuntimeTree(const std::string& sceneFile);
     // The real scene and data, but a Shader/ of its own: the real files,
     // except those named here (file name -> the file to use instead).
     explicit ScratchRuntimeTree(const std::map<std::string, std::filesystem::path>& replacedShaders);
+    // The real scene, shaders and sounds, but a Textures/ of its own: the
+    // real one without the files named.
+    explicit ScratchRuntimeTree(const MissingTextures& missing);
     ~ScratchRuntimeTree();
     ScratchRuntimeTree(const ScratchRuntimeTree&) = delete;
     ScratchRuntimeTree& operator=(const ScratchRuntimeTree&) = delete;
