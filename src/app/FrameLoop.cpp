@@ -62,6 +62,8 @@ void runFrameLoop(const Options& options) {
         if (nothingToDraw()) {
             glfwWaitEventsTimeout(kIdleWaitSeconds);
             clock.pause(glfwGetTime());
+            // A picture taken just before still reaches its file.
+            screenshots.collect();
         } else {
             // Read before the update ends the key frame.
             if (keyWentDown(GLFW_KEY_F11)) {
