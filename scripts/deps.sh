@@ -10,6 +10,10 @@ packages=(
   libvorbis-dev libopenal-dev libx11-dev libgl1-mesa-dri
   libgtest-dev
   xvfb xauth xdotool
+  # the minimised-window test needs a window manager to iconify the demo
+  matchbox-window-manager
+  # xdg-user-dir: the default folder for F12's screenshots
+  xdg-user-dirs
   # thalvek-record encodes through ffmpeg; the tests read its files with ffprobe
   ffmpeg
   # scripts/package.sh: CPack finds the executables with file and their

@@ -39,6 +39,13 @@ Camera::Camera(float fieldOfView, float width, float height, const glm::vec3& di
     initialUp = up;
 }
 
+void Camera::resize(float newWidth, float newHeight) {
+    width = newWidth;
+    height = newHeight;
+    aspect = width / height;
+    projectionMatrix = glm::perspective(fieldOfView, aspect, kNearPlane, kFarPlane);
+}
+
 glm::mat4 Camera::getViewMatrix() const { return viewMatrix; }
 
 glm::mat4 Camera::getProjectionMatrix() const { return projectionMatrix; }
@@ -51,10 +58,12 @@ void Camera::fly(float dt, CameraInput& input) {
     // mouse movement since the last frame. A window without focus cannot
     // move the cursor: the same offset would turn the view again every
     // frame, so the mouse turns nothing until focus returns, and that first
-    // frame back only takes the cursor as the new centre.
+    // frame back only takes the cursor as the new centre. The same goes
+    // while the input says the mouse is not steering (a window without the
+    // right button held).
     float yaw = 0.0f;
     float pitch = 0.0f;
-    if (input.hasFocus()) {
+    if (input.mouseSteers()) {
         const glm::dvec2 cursor = input.cursorPosition();
         const glm::ivec2 size = input.windowSize();
         const int centreX = size.x / 2;

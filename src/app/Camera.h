@@ -26,6 +26,10 @@ public:
     // every camera of the set.
     void fly(float dt, CameraInput& input);
 
+    // A new picture size (the window was resized): the same field of view
+    // at the new aspect ratio.
+    void resize(float width, float height);
+
     // Back to the pose given at construction.
     void reset();
     // viewMatrix = lookAt(position, position + direction, up).

@@ -23,3 +23,10 @@ glm::ivec2 GlfwCameraInput::windowSize() const {
 void GlfwCameraInput::setCursorPosition(double x, double y) { glfwSetCursorPos(window_, x, y); }
 
 bool GlfwCameraInput::hasFocus() const { return glfwGetWindowAttrib(window_, GLFW_FOCUSED) == GLFW_TRUE; }
+
+bool GlfwCameraInput::mouseSteers() const {
+    if (!hasFocus())
+        return false;
+    const bool fullScreen = glfwGetWindowMonitor(window_) != nullptr;
+    return fullScreen || glfwGetMouseButton(window_, GLFW_MOUSE_BUTTON_RIGHT) == GLFW_PRESS;
+}

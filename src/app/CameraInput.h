@@ -22,6 +22,10 @@ public:
     // Whether the window has the input focus. Without it the cursor cannot be
     // put back at the centre, so its offset is no mouse movement.
     virtual bool hasFocus() const = 0;
+    // Whether the mouse turns the view now. Full screen: whenever the window
+    // has focus. In a window, re-centring would trap the pointer, so only
+    // while the right button is held.
+    virtual bool mouseSteers() const { return hasFocus(); }
 
     // True while the last free-flight frame put the cursor at the centre:
     // only then is the cursor's offset a movement of the mouse. It starts
@@ -41,6 +45,7 @@ public:
     glm::ivec2 windowSize() const override;
     void setCursorPosition(double x, double y) override;
     bool hasFocus() const override;
+    bool mouseSteers() const override;
 
 private:
     GLFWwindow* window_;

@@ -84,6 +84,12 @@ void CameraSet::resetAll() {
         extra->reset();
 }
 
+void CameraSet::resize(float width, float height) {
+    defaultCamera->resize(width, height);
+    for (const std::unique_ptr<Camera>& extra : extraCameras)
+        extra->resize(width, height);
+}
+
 void CameraSet::runTour(double dt) {
     tourTime += dt;
     if (tourTime > kTourLength) {

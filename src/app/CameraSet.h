@@ -35,6 +35,9 @@ public:
     // ones in order.
     void resetAll();
 
+    // Every camera's projection to a new picture size.
+    void resize(float width, float height);
+
     // One frame of the tour. tourTime advances by dt; past 50 s the tour
     // restarts at 0 with every camera reset. See CameraSet.cpp for the script.
     void runTour(double dt);

@@ -2,10 +2,15 @@
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
+#include "app/FrameClock.h"
 #include "app/FrameTitle.h"
 #include "app/FrameUpdate.h"
+#include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/StopSignals.h"
+#include "app/Options.h"
+#include "app/Screenshots.h"
+#include "app/WindowMode.h"
 #include "render/FrameRenderer.h"
 
 #include <GLFW/glfw3.h>
@@ -17,29 +22,78 @@ glm::vec3 selectedCameraPosition() {
     return cameras != nullptr ? cameras->current()->position : glm::vec3(0.0f);
 }
 
+// How long a loop with nothing to draw sleeps in one wait at most: events
+// wake it at once, and a flag set outside GLFW (a signal) is still seen
+// within this time.
+constexpr double kIdleWaitSeconds = 0.25;
+
+// A minimised window, or one with no pixels, has nothing to draw into.
+bool nothingToDraw() {
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    return glfwGetWindowAttrib(window, GLFW_ICONIFIED) == GLFW_TRUE || width <= 0 || height <= 0;
+}
+
+// The scene's targets, the viewport and the cameras' aspect follow the
+// framebuffer (not the window: on a scaled display it has more pixels).
+void followFramebufferSize() {
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    if (width == screenWidth && height == screenHeight)
+        return;
+    screenWidth = width;
+    screenHeight = height;
+    if (cameras != nullptr)
+        cameras->resize(static_cast<float>(width), static_cast<float>(height));
+    if (frameRenderer != nullptr)
+        frameRenderer->resize(width, height);
+}
+
 } // namespace
 
 bool escapeRequested(GLFWwindow* window) {
     return glfwGetKey(window, GLFW_KEY_ESCAPE) != GLFW_RELEASE || keyWentDown(GLFW_KEY_ESCAPE);
 }
 
-void runFrameLoop() {
-    double lastTime = glfwGetTime();
+void runFrameLoop(const Options& options) {
+    WindowMode windowMode(window, options);
+    Screenshots screenshots(options.screenshotFolder);
+    FrameClock clock(glfwGetTime());
     while (glfwWindowShouldClose(window) == 0 && !stopSignalled()) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LESS);
-        glEnable(GL_CULL_FACE);
+        if (nothingToDraw()) {
+            glfwWaitEventsTimeout(kIdleWaitSeconds);
+            clock.pause(glfwGetTime());
+            // A picture taken just before still reaches its file.
+            screenshots.collect();
+        } else {
+            // Read before the update ends the key frame.
+            if (keyWentDown(GLFW_KEY_F11)) {
+                windowMode.toggleFullScreen();
+                // The window's centre moved: the next flight frame takes the
+                // cursor where it is.
+                if (inputController != nullptr)
+                    inputController->input().cursorCentred = false;
+            }
+            const bool screenshotRequested = keyWentDown(GLFW_KEY_F12);
+            followFramebufferSize();
+            windowMode.updateCursor();
 
-        const double now = glfwGetTime();
-        const double frameTime = now - lastTime;
-        lastTime = now;
+            glEnable(GL_DEPTH_TEST);
+            glDepthFunc(GL_LESS);
+            glEnable(GL_CULL_FACE);
 
-        updateFrame(frameTime);
-        renderFrame();
+            const double frameTime = clock.tick(glfwGetTime());
 
-        glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
-        glfwSwapBuffers(window);
-        glfwPollEvents();
+            updateFrame(frameTime);
+            renderFrame();
+
+            glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
+            if (screenshotRequested)
+                screenshots.capture(screenWidth, screenHeight);
+            glfwSwapBuffers(window);
+            glfwPollEvents();
+            screenshots.collect();
+        }
         if (escapeRequested(window))
             break;
     }

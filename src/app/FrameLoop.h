@@ -1,9 +1,13 @@
 #pragma once
 // The frame loop: update, render, title, swap, poll, until the window is
-// asked to close, Escape is down, or SIGINT or SIGTERM has come.
-void runFrameLoop();
+// asked to close, Escape is down, or SIGINT or SIGTERM has come. While the
+// window is minimised or has no pixels it draws nothing and waits for
+// events; F11 and F12 switch full screen and save a screenshot.
 
 struct GLFWwindow;
+struct Options;
+
+void runFrameLoop(const Options& options);
 
 // Read right after the poll: Escape is down, or was pressed since the last
 // frame. Held keys are read as they are now (a key that was released acts no

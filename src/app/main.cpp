@@ -1,12 +1,14 @@
 // Thalvek: a night clearing with a campfire and a pool. The whole life of the
-// process: window and context, the scene built once, the frame loop, and the
-// release of the scene.
+// process: the command line, window and context, the scene built once, the
+// frame loop, and the release of the scene.
 
 #include "app/AppState.h"
 #include "app/FrameLoop.h"
+#include "app/Options.h"
 #include "app/SceneAssembly.h"
 #include "app/Startup.h"
 #include "app/StopSignals.h"
+#include "app/WindowMode.h"
 #include "render/Console.h"
 #include "render/GL.h"
 #include "render/GLDebug.h"
@@ -15,6 +17,8 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -22,28 +26,57 @@ void printGlfwError(int code, const char* description) {
     std::fprintf(stderr, "GLFW error %d: %s\n", code, description);
 }
 
+// A command line that only the display could judge: nothing was shown.
+int refuseAfterInit(const std::string& problem) {
+    glfwTerminate();
+    std::cerr << refusal(problem) << std::flush;
+    return kExitUsage;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (commandLine.exitNow) {
+        std::cout << commandLine.out << std::flush;
+        std::cerr << commandLine.err << std::flush;
+        return commandLine.exitStatus;
+    }
+    const Options& options = commandLine.options;
     installStopSignals();
+
     glfwSetErrorCallback(printGlfwError);
     if (glfwInit() == GLFW_FALSE)
         rtr::fatalExit({"GLFW failed"}, "Pause");
 
     applyContextHints();
-    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
-    if (mode != nullptr) {
-        screenWidth = mode->width;
-        screenHeight = mode->height;
-        glfwWindowHint(GLFW_RESIZABLE, 0);
-        window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Irvask", monitor, nullptr);
+    std::string problem;
+    GLFWmonitor* monitor = chosenMonitor(options, problem);
+    if (!problem.empty())
+        return refuseAfterInit(problem);
+    if (options.windowed) {
+        window = openWindow(options, monitor, problem);
+        if (!problem.empty())
+            return refuseAfterInit(problem);
+        if (window != nullptr)
+            glfwGetFramebufferSize(window, &screenWidth, &screenHeight);
+    } else {
+        const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+        if (mode != nullptr) {
+            screenWidth = mode->width;
+            screenHeight = mode->height;
+            glfwWindowHint(GLFW_RESIZABLE, 0);
+            window = glfwCreateWindow(screenWidth, screenHeight, "Hello, Irvask", monitor, nullptr);
+        }
     }
     if (window == nullptr) {
         glfwTerminate();
         rtr::fatalExit({"No window ..."});
     }
     applyWindowInputModes(window);
+    // In a window the pointer is free until the right button steers.
+    if (options.windowed)
+        glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
 
     glfwMakeContextCurrent(window);
     std::cout << "Using OpenGL " << reinterpret_cast<const char*>(glGetString(GL_VERSION)) << std::endl;
@@ -52,7 +85,7 @@ int main() {
     rtr::installDebugOutput();
 
     assembleScene();
-    runFrameLoop();
+    runFrameLoop(options);
 
     releaseScene();
     glfwTerminate();

@@ -23,10 +23,14 @@ namespace blocks = rtr::blocks;
 
 namespace {
 
+void allocateTarget(GLuint texture, int width, int height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+}
+
 rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampToEdge) {
     auto texture = rtr::gl::TextureName::generate();
-    glBindTexture(GL_TEXTURE_2D, texture.get());
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    allocateTarget(texture.get(), width, height);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     if (clampToEdge) {
@@ -91,6 +95,20 @@ FrameRenderer::FrameRenderer()
     // glInvalidateFramebuffer is GL 4.3 or ARB_invalidate_subdata; a plain
     // 3.3 driver leaves the entry point null.
     canInvalidate = (GLEW_VERSION_4_3 || GLEW_ARB_invalidate_subdata) && glInvalidateFramebuffer != nullptr;
+}
+
+void FrameRenderer::resize(int newWidth, int newHeight) {
+    if (newWidth == width && newHeight == height)
+        return;
+    width = newWidth;
+    height = newHeight;
+    // New storage for the same names: the framebuffer keeps its attachments.
+    allocateTarget(sceneColourTexture.get(), width, height);
+    allocateTarget(sceneMaskTexture.get(), width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
+    screenMatrixReady = false;
 }
 
 void FrameRenderer::invalidateDepth() {

@@ -29,13 +29,18 @@ void renderFrame();
 class FrameRenderer {
 public:
     // Reads the Level, the lit program and the window size from the
-    // application state; the targets keep this size for the program's life.
+    // application state; the targets keep this size until resize().
     FrameRenderer();
     FrameRenderer(const FrameRenderer&) = delete;
     FrameRenderer& operator=(const FrameRenderer&) = delete;
 
     void renderFrame();
     void renderPasses(Camera& camera, bool cullingEnabled);
+
+    // The window's framebuffer has a new size: the scene's picture, copy and
+    // depth follow it, and so do the viewport and the composition. The
+    // water's reflection target keeps its own size.
+    void resize(int newWidth, int newHeight);
 
     // The frustum the last scene pass culled with.
     const Frustum& lastFrustum() const { return frustum; }

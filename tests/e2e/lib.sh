@@ -29,6 +29,13 @@ launch() {
   PROGRAM_PID=$!
 }
 
+# launch_with ARG...: starts thalvek from the run-time tree's bin/ with
+# these arguments.
+launch_with() {
+  (cd "$RUNTIME/bin" && exec ./thalvek "$@") >"$WORK/out.txt" 2>"$WORK/err.txt" &
+  PROGRAM_PID=$!
+}
+
 # wait_exit SECONDS: waits for the program; sets EXIT_STATUS. Fails on timeout.
 wait_exit() {
   local limit=$(( ${1:-30} * 5 ))
@@ -45,6 +52,11 @@ wait_exit() {
 # title: the first line of the program window's title.
 title() {
   xdotool search --name '^(Thalvek|Hello)' getwindowname 2>/dev/null | head -n 1
+}
+
+# window_id: the program window's X id.
+window_id() {
+  xdotool search --name '^(Thalvek|Hello)' 2>/dev/null | head -n 1
 }
 
 # position: the camera's position as the title shows it ("x, y, z").

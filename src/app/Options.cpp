@@ -1,0 +1,140 @@
+#include "app/Options.h"
+
+#include <charconv>
+#include <optional>
+
+#ifndef THALVEK_VERSION
+#error "THALVEK_VERSION comes from the project's version in CMakeLists.txt"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: thalvek [OPTIONS]\n"
+    "A night clearing with a campfire and a pool, in real time. It runs full screen on\n"
+    "the primary monitor unless told otherwise, and reads its data from ../Shader,\n"
+    "../Data, ../Textures and ../SFX, relative to the folder it is started in.\n"
+    "\n"
+    "  --window WxH       a window of W x H pixels instead of full screen\n"
+    "  --fullscreen       full screen at the monitor's resolution (the default)\n"
+    "  --monitor N        the Nth monitor, counted from 1 (default: the primary one)\n"
+    "  --screenshots DIR  where F12 saves its pictures (default: your pictures folder)\n"
+    "  --help             this text\n"
+    "  --version          the program's name and version\n"
+    "\n"
+    "Keys: W A S D fly, the mouse turns (in a window: while the right button is held),\n"
+    "Enter starts the camera tour, F11 switches between window and full screen,\n"
+    "F12 saves a screenshot, Escape quits.\n";
+
+bool parsePositive(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && text.front() != '-' && error == std::errc() && rest == end && value > 0;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    const auto x = text.find('x');
+    return x != std::string::npos && parsePositive(text.substr(0, x), width) &&
+           parsePositive(text.substr(x + 1), height);
+}
+
+CommandLine refuse(const std::string& problem) {
+    CommandLine result;
+    result.exitNow = true;
+    result.exitStatus = kExitUsage;
+    result.err = refusal(problem);
+    return result;
+}
+
+CommandLine answer(std::string text) {
+    CommandLine result;
+    result.exitNow = true;
+    result.out = std::move(text);
+    return result;
+}
+
+} // namespace
+
+std::string refusal(const std::string& problem) {
+    return "thalvek: " + problem + "\nTry 'thalvek --help' for more information.\n";
+}
+
+std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.size() < 2 || argument.front() != '-')
+            return refuse("unexpected argument '" + argument + "'");
+        std::string name = argument;
+        std::optional<std::string> value;
+        if (const auto equals = argument.find('='); equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+        }
+
+        const bool takesValue = name == "--window" || name == "--monitor" || name == "--screenshots";
+        const bool isFlag = name == "--fullscreen" || name == "--help" || name == "--version";
+        if (!takesValue && !isFlag)
+            return refuse("unknown option '" + name + "'");
+        if (isFlag && value)
+            return refuse("option '" + name + "' takes no value");
+        // A value that looks like the next option means this one's value was
+        // left out.
+        if (takesValue && !value) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].rfind("--", 0) == 0)
+                return refuse("option '" + name + "' needs a value");
+            value = arguments[++i];
+        }
+
+        if (name == "--help")
+            return answer(kUsage);
+        if (name == "--version")
+            return answer(std::string("Thalvek ") + THALVEK_VERSION + "\n");
+        if (name == "--fullscreen") {
+            options.windowed = false;
+        } else if (name == "--window") {
+            int width = 0, height = 0;
+            if (!parseSize(*value, width, height))
+                return refuse("invalid window size '" + *value + "' (expected WIDTHxHEIGHT, such as 1280x720)");
+            options.windowed = true;
+            options.windowWidth = width;
+            options.windowHeight = height;
+        } else if (name == "--monitor") {
+            int monitor = 0;
+            if (!parsePositive(*value, monitor))
+                return refuse("invalid monitor number '" + *value + "' (the first monitor is 1)");
+            options.monitor = monitor;
+        } else if (name == "--screenshots") {
+            if (value->empty())
+                return refuse("option '--screenshots' needs a folder");
+            options.screenshotFolder = *value;
+        }
+    }
+    CommandLine result;
+    result.options = options;
+    return result;
+}
+
+std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder) {
+    std::string answer = xdgAnswer;
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
+        answer.pop_back();
+    // xdg-user-dir answers $HOME itself when no pictures folder is set up;
+    // that is not a pictures folder, and $HOME/Pictures may still be one.
+    auto sameFolder = [](std::string a, std::string b) {
+        while (a.size() > 1 && a.back() == '/')
+            a.pop_back();
+        while (b.size() > 1 && b.back() == '/')
+            b.pop_back();
+        return a == b;
+    };
+    if (!answer.empty() && !sameFolder(answer, home))
+        return answer;
+    if (home.empty())
+        return ".";
+    if (homePicturesIsFolder)
+        return home + (home.back() == '/' ? "" : "/") + "Pictures";
+    return home;
+}

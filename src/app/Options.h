@@ -1,0 +1,51 @@
+#pragma once
+// The program's command line, read before GLFW starts so that --help,
+// --version and every malformed option end the process without a window.
+// What can only be judged against the display (whether a monitor exists,
+// whether a window size is within the driver's limits) is refused later,
+// in the same words, by refusal().
+
+#include <string>
+#include <vector>
+
+// The exit status of a command line that cannot be followed.
+inline constexpr int kExitUsage = 2;
+
+struct Options {
+    // A decorated, resizable window of this client size instead of full
+    // screen.
+    bool windowed = false;
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // The monitor in GLFW's list, counted from 1; 0 for the primary monitor.
+    int monitor = 0;
+    // Where F12 writes; empty for the user's pictures folder.
+    std::string screenshotFolder;
+};
+
+struct CommandLine {
+    Options options;
+    // When set, the program prints `out` and `err` and exits with
+    // `exitStatus` before opening anything.
+    bool exitNow = false;
+    int exitStatus = 0;
+    std::string out;
+    std::string err;
+};
+
+// `arguments` without the program name. Both `--option value` and
+// `--option=value`; a later option overrides an earlier one; --help and
+// --version answer at once, whatever follows them.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The two lines for standard error that refuse a command line: the problem,
+// then where to read more.
+std::string refusal(const std::string& problem);
+
+// "WIDTHxHEIGHT".
+std::string sizeText(int width, int height);
+
+// The default screenshot folder, from what `xdg-user-dir PICTURES` printed
+// (empty when it is missing or failed), $HOME, and whether $HOME/Pictures is
+// a folder.
+std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder);

@@ -1,0 +1,90 @@
+// The command line: what it accepts in both spellings, and every refusal
+// with its status and the exact line that names the problem.
+
+#include "app/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    std::vector<std::string> arguments;
+    int status;          // -1: the program runs
+    std::string line;    // the refusal's first line, or the start of standard output
+};
+
+} // namespace
+
+TEST(Options, EachCommandLineIsFollowedOrRefusedInOneLine) {
+    const Case cases[] = {
+        {{}, -1, ""},
+        {{"--window", "640x360"}, -1, ""},
+        {{"--window=640x360", "--monitor=2", "--screenshots=/tmp/shots"}, -1, ""},
+        {{"--window", "640x360", "--fullscreen"}, -1, ""},
+        {{"--help"}, 0, "Usage: thalvek [OPTIONS]"},
+        {{"--version", "--bogus"}, 0, "Thalvek 0.3.0\n"},
+        {{"--bogus"}, 2, "thalvek: unknown option '--bogus'"},
+        {{"-w"}, 2, "thalvek: unknown option '-w'"},
+        {{"640x360"}, 2, "thalvek: unexpected argument '640x360'"},
+        {{"--window"}, 2, "thalvek: option '--window' needs a value"},
+        {{"--window", "--fullscreen"}, 2, "thalvek: option '--window' needs a value"},
+        {{"--monitor"}, 2, "thalvek: option '--monitor' needs a value"},
+        {{"--screenshots"}, 2, "thalvek: option '--screenshots' needs a value"},
+        {{"--screenshots="}, 2, "thalvek: option '--screenshots' needs a folder"},
+        {{"--window", "0x0"}, 2, "thalvek: invalid window size '0x0' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--window=640x0"}, 2, "thalvek: invalid window size '640x0' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--window", "-640x360"}, 2,
+         "thalvek: invalid window size '-640x360' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--window", "640x360x2"}, 2,
+         "thalvek: invalid window size '640x360x2' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--window", "99999999999x360"}, 2,
+         "thalvek: invalid window size '99999999999x360' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--window="}, 2, "thalvek: invalid window size '' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--monitor", "0"}, 2, "thalvek: invalid monitor number '0' (the first monitor is 1)"},
+        {{"--monitor=two"}, 2, "thalvek: invalid monitor number 'two' (the first monitor is 1)"},
+        {{"--fullscreen=yes"}, 2, "thalvek: option '--fullscreen' takes no value"},
+        {{"--help=me"}, 2, "thalvek: option '--help' takes no value"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& argument : c.arguments)
+            shown += argument + " ";
+        SCOPED_TRACE(shown);
+        const CommandLine result = parseCommandLine(c.arguments);
+        if (c.status < 0) {
+            EXPECT_FALSE(result.exitNow) << result.err;
+            continue;
+        }
+        ASSERT_TRUE(result.exitNow);
+        EXPECT_EQ(result.exitStatus, c.status);
+        if (c.status == 0) {
+            EXPECT_EQ(result.out.rfind(c.line, 0), 0u) << result.out;
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.err, c.line + "\nTry 'thalvek --help' for more information.\n");
+        }
+    }
+}
+
+TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
+    const Options window = parseCommandLine({"--window=640x360", "--monitor", "2", "--screenshots", "shots"}).options;
+    EXPECT_TRUE(window.windowed);
+    EXPECT_EQ(window.windowWidth, 640);
+    EXPECT_EQ(window.windowHeight, 360);
+    EXPECT_EQ(window.monitor, 2);
+    EXPECT_EQ(window.screenshotFolder, "shots");
+    EXPECT_FALSE(parseCommandLine({"--window", "640x360", "--fullscreen"}).options.windowed);
+    const Options defaults = parseCommandLine({}).options;
+    EXPECT_FALSE(defaults.windowed);
+    EXPECT_EQ(defaults.monitor, 0);
+    EXPECT_EQ(defaults.screenshotFolder, "");
+}
+
+TEST(Options, PicturesFolderFallsBackToHome) {
+    EXPECT_EQ(picturesFolder("/home/ada/Bilder\n", "/home/ada", true), "/home/ada/Bilder");
+    // xdg-user-dir answers $HOME itself when no pictures folder is set up.
+    EXPECT_EQ(picturesFolder("/home/ada\n", "/home/ada", true), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada/", true), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada", false), "/home/ada");
+}

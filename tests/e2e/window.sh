@@ -1,0 +1,118 @@
+# The demo in a window beside others: --window opens one of that size; F12
+# saves what it shows as a PNG of the framebuffer's size; a resize keeps
+# drawing, at the new size, with no GL error; F11 goes full screen and back
+# to the same size and place; a picture that cannot be written is named with
+# its reason while the demo goes on. No window manager: the window keeps
+# exactly the size asked for.
+source "$(dirname "$0")/lib.sh" "$1"
+start_xvfb 1280x720x24
+shots="$WORK/shots"
+mkdir -p "$shots"
+launch_with --window 640x360 --screenshots "$shots"
+wait_title "$FRAME_TITLE" 180
+wid=$(window_id)
+
+# geometry: "WIDTHxHEIGHT+X+Y" of the program's window.
+geometry() {
+  local WIDTH HEIGHT X Y WINDOW SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  echo "${WIDTH}x${HEIGHT}+${X}+${Y}"
+}
+# wait_size WxH: until the window has that size; echoes its geometry.
+wait_size() {
+  local g
+  for _ in $(seq 1 600); do
+    g=$(geometry)
+    case "$g" in "$1"+*) echo "$g"; return 0 ;; esac
+    sleep 0.1
+  done
+  fail "the window never came to $1 (it is $(geometry))"
+}
+# new_frames N: until the title has been rewritten N times.
+new_frames() {
+  local seen=0 last now
+  last=$(title)
+  for _ in $(seq 1 2400); do
+    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended"
+    now=$(title)
+    if [ "$now" != "$last" ]; then
+      seen=$((seen + 1)); last=$now
+      [ "$seen" -ge "$1" ] && return 0
+    fi
+    sleep 0.05
+  done
+  fail "fewer than $1 frames in two minutes"
+}
+# screenshot N WxH: F12, then the Nth "Saved" line's file must be a PNG of
+# that size with a picture in it.
+screenshot() {
+  local saved
+  xdotool mousemove --window "$wid" 20 20
+  hold_key F12
+  for _ in $(seq 1 1200); do
+    saved=$(grep -c '^Saved ' "$WORK/out.txt" || true)
+    [ "$saved" -ge "$1" ] && break
+    sleep 0.1
+  done
+  [ "$saved" -ge "$1" ] || fail "F12 saved no picture ($1)"
+  png=$(grep '^Saved ' "$WORK/out.txt" | sed -n "${1}p" | cut -c7-)
+  [[ "$png" == "$shots"/thalvek-[0-9]*-[0-9]*.png ]] || fail "unexpected file name: $png"
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=s=x:p=0 "$png")
+  [ "$size" = "$2" ] || fail "$png is $size, not $2"
+  # A flat-coloured picture of this size compresses to a few kilobytes.
+  bytes=$(stat -c %s "$png")
+  [ "$bytes" -gt 20000 ] || fail "$png looks blank ($bytes bytes)"
+  # The sky covers whatever the scene leaves, so the clear colour (magenta)
+  # shows only where the picture does not fill the window.
+  magenta=$(ffmpeg -v error -i "$png" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 -w3 |
+              awk '$1 == 255 && $2 == 0 && $3 == 255 { n++ } END { print n + 0 }')
+  [ "$magenta" -lt 100 ] || fail "$png shows the clear colour in $magenta pixels"
+}
+
+echo "step: window size"
+wait_size 640x360 >/dev/null
+echo "step: F12"
+screenshot 1 640x360
+# It is the window's picture, the right way up and in its own colours: the
+# screen shows the same frame or a later one. Here a flipped or red-blue
+# swapped picture scores 26-28 dB against the screen, the next frames 37.
+"$RUNTIME/tools/thalvek-screenshot" "$WORK/screen.png"
+IFS=x+ read -r _ _ x y <<<"$(geometry)"
+psnr=$(ffmpeg -hide_banner -i "$png" -i "$WORK/screen.png" -lavfi "[1:v]crop=640:360:$x:$y[s];[0:v][s]psnr" \
+         -f null - 2>&1 | sed -n 's/.*average:\([^ ]*\).*/\1/p' | tail -n 1)
+[ "$psnr" = inf ] || awk -v p="$psnr" 'BEGIN { exit !(p >= 32) }' ||
+  fail "the screenshot is not what the window shows (PSNR $psnr dB)"
+
+echo "step: resize"
+xdotool windowsize "$wid" 800 450
+placed=$(wait_size 800x450)
+new_frames 2
+screenshot 2 800x450
+
+echo "step: F11"
+xdotool mousemove --window "$wid" 20 20
+hold_key F11
+wait_size 1280x720 >/dev/null
+new_frames 1
+hold_key F11
+back=$(wait_size 800x450)
+[ "$back" = "$placed" ] || fail "back from full screen at $back, not $placed"
+new_frames 1
+
+echo "step: unwritable folder"
+rm -rf "$shots"
+xdotool mousemove --window "$wid" 20 20
+hold_key F12
+for _ in $(seq 1 1200); do
+  grep -q "^Could not save $shots/thalvek-.*\.png: No such file or directory$" "$WORK/err.txt" && break
+  sleep 0.1
+done
+grep -q "^Could not save $shots/thalvek-.*\.png: No such file or directory$" "$WORK/err.txt" ||
+  fail "the failed screenshot was not reported"
+new_frames 2
+
+grep -q '^GL ' "$WORK/err.txt" && fail "GL errors: $(grep '^GL ' "$WORK/err.txt" | head -n 3)"
+hold_key Escape 1
+wait_exit 60
+[ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after Escape"
+echo "PASS"
