@@ -61,14 +61,7 @@ FrameRenderer::FrameRenderer()
 
     compositionProgram = std::make_unique<ShaderProgram>("../Shader/textured.vert", "../Shader/textured.frag");
     bufferDebugProgram = std::make_unique<ShaderProgram>("../Shader/textured.vert", "../Shader/texturedDebug.frag");
-    blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
-    blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
-
-    viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
-    projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
-    const float waterHeight = water != nullptr ? water->height() : 0.0f;
-    glUseProgram(litProgram->program);
-    glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
+    setUpPrograms();
 
     matrices = blocks::createBlockBuffer(blocks::kMatrices, blocks::matrices::kSize);
 
@@ -90,6 +83,23 @@ FrameRenderer::FrameRenderer()
     // glInvalidateFramebuffer is GL 4.3 or ARB_invalidate_subdata; a plain
     // 3.3 driver leaves the entry point null.
     canInvalidate = (GLEW_VERSION_4_3 || GLEW_ARB_invalidate_subdata) && glInvalidateFramebuffer != nullptr;
+}
+
+void FrameRenderer::setUpPrograms() {
+    blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
+    blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
+
+    viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
+    projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
+    const float waterHeight = water != nullptr ? water->height() : 0.0f;
+    glUseProgram(litProgram->program);
+    glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
+}
+
+void FrameRenderer::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*compositionProgram);
+    reload(*bufferDebugProgram);
+    setUpPrograms();
 }
 
 void FrameRenderer::invalidateDepth() {
