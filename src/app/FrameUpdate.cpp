@@ -4,6 +4,7 @@
 #include "app/CameraInput.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "app/SceneAssembly.h"
 #include "audio/AudioSystem.h"
 #include "effects/Campfire.h"
 #include "effects/Water.h"
@@ -18,6 +19,10 @@ void updateFrame(double dt) {
     if (inputController->resetRequested == 1) {
         cameras->current()->reset();
         inputController->resetRequested = 0;
+    }
+    if (inputController->shaderReloadRequested == 1) {
+        reloadShaders();
+        inputController->shaderReloadRequested = 0;
     }
     if (inputController->tour == 1)
         cameras->runTour(dt);

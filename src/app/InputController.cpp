@@ -83,6 +83,8 @@ void InputController::handleKeys() {
         flip(wireframe);
     if (keyWentDown(GLFW_KEY_R))
         resetRequested = 1;
+    if (keyWentDown(GLFW_KEY_F9))
+        shaderReloadRequested = 1;
     if (keyWentDown(GLFW_KEY_ENTER)) {
         flip(tour);
         if (cameras != nullptr) {

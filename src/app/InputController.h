@@ -46,6 +46,7 @@ public:
     int shadowDebugView = 0;
     int frustumCulling = 1;
     int resetRequested = 0;
+    int shaderReloadRequested = 0; // F9, served by the frame update
 
 private:
     void handleHeldKeys();

@@ -20,6 +20,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <iostream>
+
 namespace {
 
 constexpr const char* kSceneFile = "../Data/ThalvekF.dae";
@@ -39,6 +41,17 @@ glm::vec3 firePosition(const Level& level) {
     return fireObjects.front()->mesh->getCenter() + kFireDisplacement;
 }
 
+// What the application itself sets in the lit program, after each link.
+// Each draw gives the colour texture and the normal map their units, and the
+// Level gives the shadow cube map unit 2 only when it binds one; the cube
+// sampler must be off unit 0 from the start, or every draw before the first
+// shadow pass (or with shadows off) is invalid.
+void setUpLitProgram() {
+    rtr::setSamplerUnits(*phongProgram, {{"depth_map", 2}});
+    normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
+    shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
+}
+
 } // namespace
 
 void assembleScene() {
@@ -54,11 +67,7 @@ void assembleScene() {
     glfwSetWindowTitle(window, "Thalvek");
 
     phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
-    // Each draw gives the colour texture and the normal map their units, and
-    // the Level gives the shadow cube map unit 2 only when it binds one; the
-    // cube sampler must be off unit 0 from the start, or every draw before
-    // the first shadow pass (or with shadows off) is invalid.
-    rtr::setSamplerUnits(*phongProgram, {{"depth_map", 2}});
+    setUpLitProgram();
     shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
                                           "../Shader/ODSMfirstPass.frag");
     shadowDebugProgram = new ShaderProgram("../Shader/shadowDebug.vert", "../Shader/shadowDebug.frag");
@@ -105,9 +114,24 @@ void assembleScene() {
 
     inputController = new InputController(window);
     shadowMap = new OmniShadowMap(shadowDebugProgram, shadowPassProgram, level, cameras);
+}
 
-    normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
-    shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
+void reloadShaders() {
+    rtr::ProgramReload reload;
+    // The shared programs first; every object that reads one of them then
+    // sets it up again, as the owners of the other programs do with theirs.
+    reload(*phongProgram);
+    reload(*shadowPassProgram);
+    reload(*shadowDebugProgram);
+    setUpLitProgram();
+    level->setUpPrograms();
+    shadowMap->setUpPrograms();
+    frameRenderer->reloadPrograms(reload);
+    level->getSky().reloadPrograms(reload);
+    if (water != nullptr)
+        water->reloadPrograms(reload);
+    campfire->reloadPrograms(reload);
+    std::cout << reload.summary() << std::endl;
 }
 
 namespace {

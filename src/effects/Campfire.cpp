@@ -46,8 +46,7 @@ Campfire::Campfire(const glm::vec3& position) {
     rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     maskProgram = std::make_unique<ShaderProgram>("../Shader/particlesMask.vert", "../Shader/particlesMask.geom",
                                                   "../Shader/particlesMask.frag");
-    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
-    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kParticle);
+    setUpPrograms();
 
     bool fireLoaded = false, smokeLoaded = false;
     fireTexture = rtr::loadEffectTexture("../Textures/fire.png", "Failed to load fire texture", &fireLoaded);
@@ -82,6 +81,18 @@ Campfire::Campfire(const glm::vec3& position) {
         alSourcefv(*crackling, AL_POSITION, &position.x);
         alSourcePlay(*crackling);
     }
+}
+
+void Campfire::setUpPrograms() {
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kParticle);
+}
+
+void Campfire::reloadPrograms(rtr::ProgramReload& reload) {
+    particles->reloadPrograms(reload);
+    reload(*maskProgram);
+    setUpPrograms();
+    haze->reloadPrograms(reload);
 }
 
 Campfire::~Campfire() {

@@ -39,6 +39,10 @@ public:
     // wherever smoke sprites cover it; colour stays untouched.
     void drawMask();
 
+    // Rebuilds the mask, particle and haze programs from their files and
+    // sets them up again.
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     // The light sways five times as far from its resting place as the
     // flames' centre lies from it, at the resting height; with no flame
     // alive it rests.
@@ -60,4 +64,8 @@ public:
 
     // The light's intensity as it wanders; one for the whole program.
     static float flicker;
+
+private:
+    // The mask program's blocks, after each link.
+    void setUpPrograms();
 };

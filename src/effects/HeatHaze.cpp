@@ -11,9 +11,7 @@ HeatHaze::HeatHaze(const glm::vec3& position) {
     rtr::labelObject(GL_TEXTURE, dudvTexture.get(), "haze distortion");
 
     program = std::make_unique<ShaderProgram>("../Shader/haze.vert", "../Shader/haze.geom", "../Shader/haze.frag");
-    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
-    rtr::setSamplerUnits(*program, {{"scene", 0}, {"distortion", 1}});
-    timeLocation = glGetUniformLocation(program->program, "time");
+    setUpPrograms();
 
     vertexBuffer = std::make_unique<rtr::VertexBuffer>();
     glBufferData(GL_ARRAY_BUFFER, sizeof position, &position, GL_STATIC_DRAW);
@@ -23,6 +21,17 @@ HeatHaze::HeatHaze(const glm::vec3& position) {
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
     glBindVertexArray(0);
     rtr::labelObject(GL_VERTEX_ARRAY, vertexArray.get(), "heat haze");
+}
+
+void HeatHaze::setUpPrograms() {
+    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
+    rtr::setSamplerUnits(*program, {{"scene", 0}, {"distortion", 1}});
+    timeLocation = glGetUniformLocation(program->program, "time");
+}
+
+void HeatHaze::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*program);
+    setUpPrograms();
 }
 
 HeatHaze::~HeatHaze() {

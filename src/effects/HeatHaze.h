@@ -26,12 +26,19 @@ public:
     // distortion map goes on unit 1). Depth state is the caller's.
     void draw(GLuint sceneTexture);
 
+    // Rebuilds the haze program from its files and sets it up again.
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     // Advances the scroll phase by dt: a 5-second cycle in [0, 1).
     static float nextPhase(float time, float dt);
 
     float time = 0.0f; // scroll phase in [0, 1)
 
 private:
+    // The "Matrices" block, the sampler units and the time location, after
+    // each link.
+    void setUpPrograms();
+
     std::unique_ptr<ShaderProgram> program;
     rtr::gl::VertexArrayName vertexArray;
     std::unique_ptr<rtr::VertexBuffer> vertexBuffer;

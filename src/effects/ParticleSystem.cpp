@@ -43,8 +43,17 @@ System::System() {
     uniformBuffer = blocks::createBlockBuffer(blocks::kParticle, blocks::kParticle.size);
     program = std::make_unique<ShaderProgram>("../Shader/particles.vert", "../Shader/particles.geom",
                                               "../Shader/particles.frag");
+    setUpPrograms();
+}
+
+void System::setUpPrograms() {
     blocks::bindProgramBlock(program->program, blocks::kMatrices);
     blocks::bindProgramBlock(program->program, blocks::kParticle);
+}
+
+void System::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*program);
+    setUpPrograms();
 }
 
 System::~System() {

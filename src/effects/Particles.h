@@ -23,6 +23,10 @@
 
 class ShaderProgram;
 
+namespace rtr {
+class ProgramReload;
+}
+
 namespace rtr::Particles {
 
 // One particle as the GPU reads it: attribute locations 0-3 in field order.
@@ -153,10 +157,16 @@ public:
     // without a texture, touches nothing, not even the blend function.
     void drawGroup(Group& group);
 
+    // Rebuilds the particle program from its files and sets it up again.
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     std::vector<std::unique_ptr<Group>> groups;
     std::vector<Emitter*> emitters;
 
 private:
+    // The "Matrices" and "Particle" blocks, after each link.
+    void setUpPrograms();
+
     std::unique_ptr<rtr::UniformBuffer> uniformBuffer;
     std::unique_ptr<ShaderProgram> program;
 };

@@ -66,7 +66,14 @@ Skybox::Skybox(const std::array<std::string, 6>& facePaths) {
     rtr::labelObject(GL_TEXTURE, cubeMap.get(), "night sky");
 
     program = std::make_unique<ShaderProgram>("../Shader/skybox.vert", "../Shader/skybox.frag");
-    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
+    setUpPrograms();
+}
+
+void Skybox::setUpPrograms() { rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices); }
+
+void Skybox::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*program);
+    setUpPrograms();
 }
 
 Skybox::~Skybox() {

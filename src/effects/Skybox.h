@@ -27,6 +27,9 @@ public:
     // Depth and culling state are the caller's.
     void draw();
 
+    // Rebuilds the sky program from its files and sets it up again.
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     GLuint getVertexArray() const { return vertexArray.get(); }
     GLuint getCubeMap() const { return cubeMap.get(); }
 
@@ -34,6 +37,9 @@ public:
     static constexpr int kIndexCount = 36;
 
 private:
+    // The "Matrices" block, after each link.
+    void setUpPrograms();
+
     rtr::gl::VertexArrayName vertexArray;
     std::unique_ptr<rtr::VertexBuffer> vertexBuffer;
     std::unique_ptr<rtr::IndexBuffer> indexBuffer;

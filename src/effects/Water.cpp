@@ -33,16 +33,7 @@ Water::Water(ImportObject* surface) : surface(surface) {
 
     program = std::make_unique<ShaderProgram>("../Shader/water.vert", "../Shader/water.frag");
     maskProgram = std::make_unique<ShaderProgram>("../Shader/waterMask.vert", "../Shader/waterMask.frag");
-    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
-    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
-    timeLocation = glGetUniformLocation(program->program, "time");
-    rtr::setSamplerUnits(*program, {{"reflectionTexture", 0},
-                                    {"sceneTexture", 1},
-                                    {"dudvTexture", 2},
-                                    {"normalTexture", 3}});
-    glUseProgram(program->program);
-    glUniform1f(glGetUniformLocation(program->program, "rippleReach"), kRippleReach);
-    glUseProgram(0);
+    setUpPrograms();
 
     dudvTexture = rtr::loadEffectTexture("../Textures/waterDuDv.png", "Failed to load dUdV map");
     normalTexture = rtr::loadEffectTexture("../Textures/waterNormal.png", "Failed to load the normal map");
@@ -67,6 +58,25 @@ Water::Water(ImportObject* surface) : surface(surface) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, reflectionFramebuffer.get(), "water reflection");
     rtr::labelObject(GL_TEXTURE, reflectionTexture.get(), "water reflection");
+}
+
+void Water::setUpPrograms() {
+    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
+    rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
+    timeLocation = glGetUniformLocation(program->program, "time");
+    rtr::setSamplerUnits(*program, {{"reflectionTexture", 0},
+                                    {"sceneTexture", 1},
+                                    {"dudvTexture", 2},
+                                    {"normalTexture", 3}});
+    glUseProgram(program->program);
+    glUniform1f(glGetUniformLocation(program->program, "rippleReach"), kRippleReach);
+    glUseProgram(0);
+}
+
+void Water::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*program);
+    reload(*maskProgram);
+    setUpPrograms();
 }
 
 Water::~Water() {

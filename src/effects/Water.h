@@ -49,6 +49,9 @@ public:
     // state are the caller's.
     void draw(GLuint sceneTexture);
 
+    // Rebuilds both programs from their files and sets them up again.
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     GLuint getReflectionFramebuffer() const { return reflectionFramebuffer.get(); }
     GLuint getReflectionTexture() const { return reflectionTexture.get(); }
     ImportObject* getSurface() const { return surface; }
@@ -60,6 +63,9 @@ public:
     const glm::vec3& highestCorner() const { return highest; }
 
 private:
+    // Blocks, sampler units and the time location, after each link.
+    void setUpPrograms();
+
     rtr::gl::FramebufferName reflectionFramebuffer;
     rtr::gl::RenderbufferName reflectionDepth;
     GLint timeLocation = -1;

@@ -66,14 +66,7 @@ FrameRenderer::FrameRenderer()
 
     compositionProgram = std::make_unique<ShaderProgram>("../Shader/textured.vert", "../Shader/textured.frag");
     bufferDebugProgram = std::make_unique<ShaderProgram>("../Shader/textured.vert", "../Shader/texturedDebug.frag");
-    blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
-    blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
-
-    viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
-    projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
-    const float waterHeight = water != nullptr ? water->height() : 0.0f;
-    glUseProgram(litProgram->program);
-    glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
+    setUpPrograms();
 
     matrices = blocks::createBlockBuffer(blocks::kMatrices, blocks::matrices::kSize);
 
@@ -109,6 +102,23 @@ void FrameRenderer::resize(int newWidth, int newHeight) {
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
     screenMatrixReady = false;
+}
+
+void FrameRenderer::setUpPrograms() {
+    blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
+    blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
+
+    viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
+    projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
+    const float waterHeight = water != nullptr ? water->height() : 0.0f;
+    glUseProgram(litProgram->program);
+    glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
+}
+
+void FrameRenderer::reloadPrograms(rtr::ProgramReload& reload) {
+    reload(*compositionProgram);
+    reload(*bufferDebugProgram);
+    setUpPrograms();
 }
 
 void FrameRenderer::invalidateDepth() {

@@ -49,11 +49,19 @@ public:
 
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
 
+    // Rebuilds the composition and buffer-debug programs from their files,
+    // then sets up every program this renderer reads, the lit one included
+    // (reload that first).
+    void reloadPrograms(rtr::ProgramReload& reload);
+
     // Off only in the benchmark's floor, which measures the scene pass and
     // the composition alone: no mirrored pass, no campfire draws, no water.
     bool effectsEnabled = true;
 
 private:
+    // What the renderer's programs need after each link: their blocks, the
+    // lit program's matrix locations and its constant water level.
+    void setUpPrograms();
     // Scene pass: the fire's particles into both targets, its smoke mask
     // into the second target's alpha, the heat haze into the picture.
     void drawCampfire();

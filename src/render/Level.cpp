@@ -40,9 +40,7 @@ Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList
     for (Material* material : materials)
         this->materials.emplace_back(material);
 
-    const GLint blockSize = rtr::blocks::bindProgramBlock(litProgram->program, rtr::blocks::kLights);
-    lightsBuffer = rtr::blocks::createBlockBuffer(rtr::blocks::kLights, blockSize);
-    staging.assign(static_cast<std::size_t>(blockSize) / 4 * 4, std::byte{0});
+    setUpLightsBlock();
 
     for (const auto& object : this->transparentObjects)
         transparentCentres.push_back(localCentre(*object->mesh));
@@ -100,6 +98,26 @@ void Level::initShadowSamplers() {
     for (int i = 0; i < 5; ++i)
         shadowSamplerLocations[i] = glGetUniformLocation(litProgram->program, names[i]);
     glUseProgram(0);
+}
+
+void Level::setUpLightsBlock() {
+    const GLint blockSize = rtr::blocks::bindProgramBlock(litProgram->program, rtr::blocks::kLights);
+    const std::size_t stagingSize = static_cast<std::size_t>(blockSize) / 4 * 4;
+    if (lightsBuffer != nullptr && staging.size() == stagingSize)
+        return;
+    lightsBuffer = rtr::blocks::createBlockBuffer(rtr::blocks::kLights, blockSize);
+    staging.assign(stagingSize, std::byte{0});
+}
+
+void Level::setUpPrograms() {
+    setUpLightsBlock();
+    initShadowSamplers();
+    initialised = true;
+    for (const OwnedList* list : {&opaqueObjects, &transparentObjects, &waterObjects, &secondaryObjects})
+        for (const auto& object : *list)
+            object->setUpPrograms();
+    for (const auto& material : materials)
+        material->setUpPrograms();
 }
 
 void Level::update(double elapsed) {

@@ -45,6 +45,9 @@ public:
     virtual std::vector<PointLight*> lights() const { return lightList; }
     virtual int lightCount() const { return static_cast<int>(lightList.size()); }
     virtual void initShadowSamplers();
+    // After each link of the lit program: its "Lights" block and shadow
+    // samplers, then what every object and material reads of it.
+    void setUpPrograms();
 
     ObjectList getOpaqueObjects() const { return raw(opaqueObjects); }
     ObjectList getTransparentObjects() const { return raw(transparentObjects); }
@@ -68,6 +71,11 @@ private:
     static ObjectList raw(const OwnedList& list);
     static OwnedList own(ObjectList list);
     void sortTransparentObjects();
+    // Binds the lit program's "Lights" block and sizes the buffer and the
+    // staging bytes to it. A block declared with room for more lights gets
+    // a bigger buffer: one smaller than the block would leave the program
+    // reading past its end.
+    void setUpLightsBlock();
 
     OwnedList opaqueObjects;
     OwnedList transparentObjects;

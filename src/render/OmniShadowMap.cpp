@@ -93,7 +93,10 @@ OmniShadowMap::OmniShadowMap(ShaderProgram* debugProgram, ShaderProgram* firstPa
     rtr::labelObject(GL_FRAMEBUFFER, framebufferName.get(), "shadow cube");
     rtr::labelObject(GL_TEXTURE, cubeMapName.get(), "shadow cube depth");
     rtr::labelObject(GL_VERTEX_ARRAY, debugVertexArray.get(), "shadow debug cube");
+    setUpPrograms();
+}
 
+void OmniShadowMap::setUpPrograms() {
     glUseProgram(firstPassProgram->program);
     for (int face = 0; face < 6; ++face) {
         const std::string name = "cm_mat[" + std::to_string(face) + "]";

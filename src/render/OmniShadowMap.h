@@ -38,6 +38,10 @@ public:
     // selected camera through all geometry, on whatever is bound now.
     void drawShadowDebug(const PointLight& light);
 
+    // Looks up the uniforms of the depth pass and the debug view; again
+    // after each link of either program.
+    void setUpPrograms();
+
     GLuint cubeMap() const { return cubeMapName.get(); }
     GLuint framebuffer() const { return framebufferName.get(); }
 

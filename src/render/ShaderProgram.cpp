@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,12 +30,11 @@ void programInfoLog(GLuint program, GLsizei size, GLsizei* written, GLchar* text
     glGetProgramInfoLog(program, size, written, text);
 }
 
-// The whole text of a stage's file. Anything that keeps it from being read
-// (missing, a folder, no permission) is fatal; the second line names the
-// path, the system's reason and the working directory, since a program
+// The whole text of a stage's file into `source`. Anything that keeps it from
+// being read (missing, a folder, no permission) gives the line that names
+// the path, the system's reason and the working directory, since a program
 // started from the wrong folder is the usual cause.
-std::string readShaderFile(const std::string& path) {
-    std::string source;
+bool readShaderFile(const std::string& path, std::string& source, std::string& problem) {
     std::FILE* file = std::fopen(path.c_str(), "r");
     int error = file == nullptr ? errno : 0;
     if (file != nullptr) {
@@ -43,35 +45,77 @@ std::string readShaderFile(const std::string& path) {
             error = errno;
         std::fclose(file);
     }
-    if (error != 0) {
-        std::error_code unknown;
-        const std::string directory = std::filesystem::current_path(unknown).string();
-        rtr::fatalExit({"Failed to open shader-file",
-                        path + ": " + std::strerror(error) + " (working directory: " + directory + ")"});
+    if (error == 0)
+        return true;
+    std::error_code unknown;
+    const std::string directory = std::filesystem::current_path(unknown).string();
+    problem = path + ": " + std::strerror(error) + " (working directory: " + directory + ")";
+    return false;
+}
+
+// Binds every attribute of `from` to the location it has there in `to`,
+// before `to` links: the linker would otherwise be free to number them
+// differently, and each vertex array made for `from` would feed the wrong
+// inputs. Built-in inputs (gl_VertexID...) cannot be bound and need not be.
+void keepAttributeLocations(GLuint from, GLuint to) {
+    GLint count = 0, longest = 0;
+    glGetProgramiv(from, GL_ACTIVE_ATTRIBUTES, &count);
+    glGetProgramiv(from, GL_ACTIVE_ATTRIBUTE_MAX_LENGTH, &longest);
+    std::vector<GLchar> name(static_cast<size_t>(longest > 0 ? longest : 1), '\0');
+    for (GLint i = 0; i < count; ++i) {
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(from, static_cast<GLuint>(i), static_cast<GLsizei>(name.size()), nullptr, &size, &type,
+                          name.data());
+        if (std::string_view(name.data()).starts_with("gl_"))
+            continue;
+        const GLint location = glGetAttribLocation(from, name.data());
+        if (location >= 0)
+            glBindAttribLocation(to, static_cast<GLuint>(location), name.data());
     }
-    return source;
 }
 
 } // namespace
 
-ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath) {
+ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath)
+    : vertexPath(vertexPath), fragmentPath(fragmentPath) {
     rtr::StartupTimer timer(rtr::StartupPhase::Programs);
     createProgram();
     vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
     fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
-    linkProgram();
-    rtr::labelObject(GL_PROGRAM, program, vertexPath + " + " + fragmentPath);
+    linked = linkProgram();
+    rtr::labelObject(GL_PROGRAM, program, pathsLabel());
 }
 
 ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& geometryPath,
-                             const std::string& fragmentPath) {
+                             const std::string& fragmentPath)
+    : vertexPath(vertexPath), geometryPath(geometryPath), fragmentPath(fragmentPath) {
     rtr::StartupTimer timer(rtr::StartupPhase::Programs);
     createProgram();
     vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
     fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
     geometryShader = compileShaderFile(geometryPath, GL_GEOMETRY_SHADER);
-    linkProgram();
-    rtr::labelObject(GL_PROGRAM, program, vertexPath + " + " + geometryPath + " + " + fragmentPath);
+    linked = linkProgram();
+    rtr::labelObject(GL_PROGRAM, program, pathsLabel());
+}
+
+// Each step that fails has printed why; whatever was made is deleted with
+// this half-built program.
+ShaderProgram::ShaderProgram(Rebuild, const ShaderProgram& previous)
+    : vertexPath(previous.vertexPath), geometryPath(previous.geometryPath), fragmentPath(previous.fragmentPath),
+      exitOnFailure(false) {
+    if (!createProgram())
+        return;
+    keepAttributeLocations(previous.program, program);
+    if ((vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER)) == 0)
+        return;
+    if ((fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER)) == 0)
+        return;
+    if (!geometryPath.empty() && (geometryShader = compileShaderFile(geometryPath, GL_GEOMETRY_SHADER)) == 0)
+        return;
+    linked = linkProgram();
+    if (linked)
+        rtr::labelObject(GL_PROGRAM, program, pathsLabel());
 }
 
 ShaderProgram::~ShaderProgram() {
@@ -82,18 +126,52 @@ ShaderProgram::~ShaderProgram() {
     glDeleteShader(vertexShader);
 }
 
-void ShaderProgram::createProgram() {
-    program = glCreateProgram();
-    if (program == 0)
-        rtr::fatalExit({"Didn't get a valid program handle"});
+bool ShaderProgram::reload() {
+    ShaderProgram fresh(Rebuild{}, *this);
+    if (!fresh.linked)
+        return false;
+    // The names change hands; `fresh` leaves with the previous ones and
+    // deletes them in the usual order.
+    std::swap(program, fresh.program);
+    std::swap(vertexShader, fresh.vertexShader);
+    std::swap(fragmentShader, fresh.fragmentShader);
+    std::swap(geometryShader, fresh.geometryShader);
+    return true;
 }
 
+void ShaderProgram::fail(std::initializer_list<std::string_view> lines) const {
+    if (exitOnFailure)
+        rtr::fatalExit(lines);
+    for (std::string_view line : lines)
+        std::cout << line << std::endl;
+}
+
+std::string ShaderProgram::pathsLabel() const {
+    return geometryPath.empty() ? vertexPath + " + " + fragmentPath
+                                : vertexPath + " + " + geometryPath + " + " + fragmentPath;
+}
+
+bool ShaderProgram::createProgram() {
+    program = glCreateProgram();
+    if (program == 0)
+        fail({"Didn't get a valid program handle"});
+    return program != 0;
+}
+
+// At start-up the messages are exactly the documented ones; a reload adds
+// the path, since by then any of the programs may be the one that failed.
 GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
-    const std::string source = readShaderFile(path);
+    std::string source, problem;
+    if (!readShaderFile(path, source, problem)) {
+        fail({"Failed to open shader-file", problem});
+        return 0;
+    }
 
     const GLuint shader = glCreateShader(type);
-    if (shader == 0)
-        rtr::fatalExit({"Failed to create shader"});
+    if (shader == 0) {
+        fail({"Failed to create shader"});
+        return 0;
+    }
     const GLchar* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
@@ -104,27 +182,31 @@ GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
         GLint length = 0;
         glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
         const std::string log = infoLog(length, shaderInfoLog, shader);
-        rtr::fatalExit({"Failed to compile shader", log});
+        fail({exitOnFailure ? "Failed to compile shader" : "Failed to compile shader " + path, log});
+        glDeleteShader(shader);
+        return 0;
     }
     rtr::labelObject(GL_SHADER, shader, path);
     return shader;
 }
 
-void ShaderProgram::linkProgram() {
+bool ShaderProgram::linkProgram() {
     glAttachShader(program, vertexShader);
     glAttachShader(program, fragmentShader);
     if (geometryShader != 0)
         glAttachShader(program, geometryShader);
     glLinkProgram(program);
 
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked == 0) {
+    GLint status = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status == 0) {
         GLint length = 0;
         glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
         const std::string log = infoLog(length, programInfoLog, program);
-        rtr::fatalExit({"Failed to link shader program", log});
+        fail({exitOnFailure ? "Failed to link shader program" : "Failed to link shader program " + pathsLabel(),
+              log});
     }
+    return status != 0;
 }
 
 namespace rtr {
@@ -137,6 +219,21 @@ void setSamplerUnits(const ShaderProgram& program, std::initializer_list<Sampler
             glUniform1i(location, sampler.unit);
     }
     glUseProgram(0);
+}
+
+bool ProgramReload::operator()(ShaderProgram& program) {
+    ++attempted_;
+    const bool rebuilt = program.reload();
+    if (rebuilt)
+        ++rebuilt_;
+    return rebuilt;
+}
+
+std::string ProgramReload::summary() const {
+    if (rebuilt_ == attempted_)
+        return "Reloaded " + std::to_string(attempted_) + " shader programs";
+    return "Reloaded " + std::to_string(rebuilt_) + " of " + std::to_string(attempted_) +
+           " shader programs; the others keep their previous version";
 }
 
 } // namespace rtr

@@ -70,18 +70,21 @@ ImportObject::ImportObject(const glm::mat4& worldMatrix, ShaderProgram* phongPro
                            {"tangent", 4, tangentBuffer.get()}},
                           indexBuffer.get());
     depthVao = makeVertexArray(shadowPassProgram->program, {{"vp", 3, positionBuffer.get()}}, indexBuffer.get());
-
-    const GLuint program = phongProgram->program;
-    texCountLocation = glGetUniformLocation(program, "texCount");
-    modelMatrixLocation = glGetUniformLocation(program, "modelMatrix");
-    colorTextureLocation = glGetUniformLocation(program, "colorTexture");
-    normalMapLocation = glGetUniformLocation(program, "normal_map");
+    setUpPrograms();
 
     const std::string label = m.getName();
     rtr::labelObject(GL_VERTEX_ARRAY, vao.get(), label);
     rtr::labelObject(GL_VERTEX_ARRAY, depthVao.get(), label + " (depth)");
     rtr::labelObject(GL_BUFFER, positionBuffer.get(), label + " positions");
     rtr::labelObject(GL_BUFFER, indexBuffer.get(), label + " indices");
+}
+
+void ImportObject::setUpPrograms() {
+    const GLuint program = phongProgram->program;
+    texCountLocation = glGetUniformLocation(program, "texCount");
+    modelMatrixLocation = glGetUniformLocation(program, "modelMatrix");
+    colorTextureLocation = glGetUniformLocation(program, "colorTexture");
+    normalMapLocation = glGetUniformLocation(program, "normal_map");
 }
 
 ImportObject::~ImportObject() {

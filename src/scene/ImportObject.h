@@ -35,6 +35,11 @@ public:
     // draws its triangles; the lit program must already be in use.
     void drawGeometry();
 
+    // Looks up the lit program's uniforms the object sets; again after each
+    // link of the program. (The vertex arrays stay valid: a relinked program
+    // keeps its attribute locations.)
+    void setUpPrograms();
+
     virtual void setPositions(const float* values) { mesh->setPositions(values); }
     virtual float* getPositions() { return mesh->getPositions(); }
     virtual void setNormals(const float* values) { mesh->setNormals(values); }

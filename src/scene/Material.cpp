@@ -29,8 +29,7 @@ Material::Material(ShaderProgram* program, const glm::vec4& diffuse, const glm::
     rtr::labelObject(GL_BUFFER, ubo, "Material " + this->name);
 
     bindingPoint = static_cast<int>(block.point);
-    blockIndex = glGetUniformBlockIndex(program->program, block.name);
-    rtr::blocks::bindProgramBlock(program->program, block);
+    setUpPrograms();
 
     glBindBufferBase(GL_UNIFORM_BUFFER, block.point, ubo);
     void* mapped = glMapBufferRange(GL_UNIFORM_BUFFER, 0, block.size,
@@ -40,6 +39,12 @@ Material::Material(ShaderProgram* program, const glm::vec4& diffuse, const glm::
         std::memcpy(mapped, bytes.data(), bytes.size());
         glUnmapBuffer(GL_UNIFORM_BUFFER);
     }
+}
+
+void Material::setUpPrograms() {
+    const auto& block = rtr::blocks::kMaterial;
+    blockIndex = glGetUniformBlockIndex(program->program, block.name);
+    rtr::blocks::bindProgramBlock(program->program, block);
 }
 
 Material::~Material() { glDeleteBuffers(1, &ubo); }

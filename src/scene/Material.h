@@ -38,6 +38,10 @@ public:
     // otherwise all would show the colours of the material made last.
     void bind() const;
 
+    // Binds the lit program's "Material" block to its point; again after
+    // each link of the program.
+    void setUpPrograms();
+
     glm::vec4 diffuse;
     glm::vec4 ambient;
     glm::vec4 specular;
