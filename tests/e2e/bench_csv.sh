@@ -14,25 +14,39 @@ csv="$WORK/profile.csv"
 # glFinish), and ahead of the machine's other work where allowed.
 first=()
 nice -n -5 true 2>/dev/null && first=(nice -n -5)
-(cd "$RUNTIME/bin" && LP_NUM_THREADS=0 "${first[@]}" "$bench" --csv "$csv" 160 90 9) >"$WORK/out.txt" 2>"$WORK/err.txt" ||
-  fail "the benchmark failed"
+run_bench() {
+  (cd "$RUNTIME/bin" && LP_NUM_THREADS=0 "${first[@]}" "$bench" --csv "$csv" 160 90 9) >"$WORK/out.txt" 2>"$WORK/err.txt" ||
+    fail "the benchmark failed"
+}
 
 passes="update,shadow,reflection,opaque,fire,sky,transparent,particles,mask,haze,water,composition"
-header=$(head -n 1 "$csv")
-[ "$header" = "camera,$passes,frame,floor" ] || fail "unexpected header: $header"
 
-# The generated scene has five cameras, 0 to 4.
-cameras=$(tail -n +2 "$csv" | cut -d, -f1 | tr '\n' ' ')
-[ "$cameras" = "0 1 2 3 4 " ] || fail "rows for cameras: $cameras"
+# The passes add up to the frame. Under a heavy load the medians still
+# drift apart now and then (a burst of interruptions lands in the frame's
+# median but in no single pass's), so a miss is measured again, up to three
+# runs; a pass counted twice or left out misses in every run.
+adds_up() {
+  tail -n +2 "$csv" | awk -F, '
+    NF != 15 { print "camera " $1 ": " NF " fields"; bad = 1; next }
+    {
+      sum = 0
+      for (i = 2; i <= 13; ++i) sum += $i
+      printf "camera %s: passes %.2f ms, frame %.2f ms, floor %.2f ms\n", $1, sum, $14, $15
+      if (sum < 0.9 * $14 || sum > 1.1 * $14) { print "  the passes do not add up to the frame"; bad = 1 }
+      if ($14 <= 0 || $15 <= 0) { print "  no frame or no floor"; bad = 1 }
+    }
+    END { exit bad }'
+}
 
-tail -n +2 "$csv" | awk -F, '
-  NF != 15 { print "camera " $1 ": " NF " fields"; bad = 1; next }
-  {
-    sum = 0
-    for (i = 2; i <= 13; ++i) sum += $i
-    printf "camera %s: passes %.2f ms, frame %.2f ms, floor %.2f ms\n", $1, sum, $14, $15
-    if (sum < 0.9 * $14 || sum > 1.1 * $14) { print "  the passes do not add up to the frame"; bad = 1 }
-    if ($14 <= 0 || $15 <= 0) { print "  no frame or no floor"; bad = 1 }
-  }
-  END { exit bad }' || fail "figures that do not add up"
+for attempt in 1 2 3; do
+  run_bench
+  header=$(head -n 1 "$csv")
+  [ "$header" = "camera,$passes,frame,floor" ] || fail "unexpected header: $header"
+  # The generated scene has five cameras, 0 to 4.
+  cameras=$(tail -n +2 "$csv" | cut -d, -f1 | tr '\n' ' ')
+  [ "$cameras" = "0 1 2 3 4 " ] || fail "rows for cameras: $cameras"
+  adds_up && break
+  [ "$attempt" -lt 3 ] || fail "figures that do not add up, in three runs"
+  echo "run $attempt: figures that do not add up; measuring again"
+done
 echo "PASS"
