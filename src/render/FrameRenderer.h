@@ -8,6 +8,7 @@
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/PassQueries.h"
 #include "render/ScreenFootprint.h"
 #include "render/ScreenQuad.h"
 #include "render/ShaderProgram.h"
@@ -43,6 +44,10 @@ public:
     bool isWaterVisible() const { return waterVisible; }
 
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
+
+    // The GPU time of each pass, measured while the overlay shows (F1) and
+    // read back a few frames later.
+    const rtr::PassQueries& passTimes() const { return passQueries; }
 
     // Off only in the benchmark's floor, which measures the scene pass and
     // the composition alone: no mirrored pass, no campfire draws, no water.
@@ -84,4 +89,5 @@ private:
     // Where the pool lies on screen, with room for its ripples; the whole
     // screen while culling is off.
     rtr::ScreenRect waterFootprint;
+    rtr::PassQueries passQueries;
 };
