@@ -5,6 +5,7 @@
 #include "app/FrameTitle.h"
 #include "app/FrameUpdate.h"
 #include "app/KeyTable.h"
+#include "app/Overlay.h"
 #include "render/FrameRenderer.h"
 
 #include <GLFW/glfw3.h>
@@ -23,6 +24,7 @@ bool escapeRequested(GLFWwindow* window) {
 }
 
 void runFrameLoop() {
+    Overlay overlay(window);
     double lastTime = glfwGetTime();
     while (glfwWindowShouldClose(window) == 0) {
         glEnable(GL_DEPTH_TEST);
@@ -35,6 +37,7 @@ void runFrameLoop() {
 
         updateFrame(frameTime);
         renderFrame();
+        overlay.draw(frameTime);
 
         glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
         glfwSwapBuffers(window);

@@ -1,6 +1,6 @@
 #pragma once
-// The frame loop: update, render, title, swap, poll, until the window is
-// asked to close or Escape is down.
+// The frame loop: update, render, the F1 overlay, title, swap, poll, until
+// the window is asked to close or Escape is down.
 void runFrameLoop();
 
 struct GLFWwindow;
