@@ -11,13 +11,14 @@
 // The floor's demo runs in a child process, each of its frames right after
 // the lit demo's, so that a change in the machine's load weighs on both.
 //
-//   thalvek-bench [--csv FILE] [--pictures DIR] [WIDTH HEIGHT [FRAMES]]
+//   thalvek-bench [--csv FILE] [--pictures DIR] [--overlay] [WIDTH HEIGHT [FRAMES]]
 //   (run from bin/ of the run-time tree)
 //
 // --csv writes one row per camera: the median milliseconds of every pass,
 // of the whole frame and of the floor's whole frame. --pictures saves each
 // camera's last frame, and the floor's, as PNG files, to see what was
-// timed.
+// timed. --overlay also times whole frames with the F1 overlay hidden and
+// showing, alternately, and gives what showing it costs.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -108,6 +109,82 @@ FrameSample timeFrame(testing_support::DemoHarness& demo, int camera) {
     for (std::size_t p = 0; p < rtr::kPassCount; ++p)
         sample.passes[p] = rtr::PassProfile::milliseconds(static_cast<Pass>(p));
     return sample;
+}
+
+// One whole frame from `camera` with the overlay hidden or showing, timed
+// as the program runs it: no glFinish between the passes.
+double timeWholeFrame(testing_support::DemoHarness& demo, int camera, bool overlay) {
+    cameras->index = camera;
+    inputController->overlay = overlay ? 1 : 0;
+    const auto start = Clock::now();
+    demo.advance(1, 1.0 / 30.0);
+    const double ms = millisecondsBetween(start, Clock::now());
+    inputController->overlay = 0;
+    return ms;
+}
+
+// Each camera's frames in pairs, hidden and showing, the order changing from
+// pair to pair, so that a change in the machine's load weighs on both.
+struct OverlayCost {
+    std::vector<std::vector<double>> hidden, showing; // per camera
+    std::vector<std::vector<double>> drawing;         // the overlay's own drawing, between two glFinish
+};
+
+// The overlay drawn once more over the last frame, on its own.
+double timeOverlayDrawing(testing_support::DemoHarness& demo) {
+    inputController->overlay = 1;
+    glFinish();
+    const auto start = Clock::now();
+    demo.overlay().draw(1.0 / 30.0);
+    glFinish();
+    const double ms = millisecondsBetween(start, Clock::now());
+    inputController->overlay = 0;
+    return ms;
+}
+
+OverlayCost measureOverlayCost(testing_support::DemoHarness& demo, int frames) {
+    timeWholeFrame(demo, 0, true); // ImGui's font and program are made at its first frame
+    OverlayCost cost;
+    for (int camera = 0; camera <= cameras->count; ++camera) {
+        std::vector<double> hidden, showing, drawing;
+        for (int i = 0; i < frames; ++i) {
+            const bool showingFirst = i % 2 == 1;
+            (showingFirst ? showing : hidden).push_back(timeWholeFrame(demo, camera, showingFirst));
+            (showingFirst ? hidden : showing).push_back(timeWholeFrame(demo, camera, !showingFirst));
+            drawing.push_back(timeOverlayDrawing(demo));
+        }
+        cost.hidden.push_back(hidden);
+        cost.showing.push_back(showing);
+        cost.drawing.push_back(drawing);
+    }
+    return cost;
+}
+
+void printOverlayCost(const OverlayCost& cost) {
+    std::printf("\nthe F1 overlay: whole frames (no glFinish between passes), hidden and showing in pairs;\n"
+                "median milliseconds of each, of what showing added within a pair, and of the overlay's\n"
+                "drawing alone (between two glFinish), also as a share of the hidden frame:\n\n");
+    std::printf("%-8s %11s %11s %11s %11s %11s %11s\n", "camera", "hidden", "showing", "added ms", "added",
+                "drawing", "share");
+    std::vector<double> allHidden, allShowing, allDrawing;
+    const auto row = [](const std::string& label, const std::vector<double>& hidden,
+                        const std::vector<double>& showing, const std::vector<double>& drawing) {
+        std::vector<double> added(hidden.size()), relative(hidden.size());
+        for (std::size_t i = 0; i < hidden.size(); ++i) {
+            added[i] = showing[i] - hidden[i];
+            relative[i] = added[i] / hidden[i];
+        }
+        std::printf("%-8s %11.1f %11.1f %+11.1f %+10.1f%% %11.2f %10.2f%%\n", label.c_str(), median(hidden),
+                    median(showing), median(added), 100.0 * median(relative), median(drawing),
+                    100.0 * median(drawing) / median(hidden));
+    };
+    for (std::size_t camera = 0; camera < cost.hidden.size(); ++camera) {
+        row(std::to_string(camera), cost.hidden[camera], cost.showing[camera], cost.drawing[camera]);
+        allHidden.insert(allHidden.end(), cost.hidden[camera].begin(), cost.hidden[camera].end());
+        allShowing.insert(allShowing.end(), cost.showing[camera].begin(), cost.showing[camera].end());
+        allDrawing.insert(allDrawing.end(), cost.drawing[camera].begin(), cost.drawing[camera].end());
+    }
+    row("all", allHidden, allShowing, allDrawing);
 }
 
 // The floor runs in a child process of its own, with its own context and
@@ -279,7 +356,7 @@ bool writeCsv(const std::string& path, const std::vector<CameraFigures>& lit, co
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "usage: %s [--csv FILE] [--pictures DIR] [WIDTH HEIGHT [FRAMES]]\n", program);
+    std::fprintf(stderr, "usage: %s [--csv FILE] [--pictures DIR] [--overlay] [WIDTH HEIGHT [FRAMES]]\n", program);
     return 2;
 }
 
@@ -287,12 +364,15 @@ int usage(const char* program) {
 
 int main(int argc, char** argv) {
     std::string csvPath, pictureFolder;
+    bool overlayCost = false;
     std::vector<int> numbers;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--csv") == 0 && i + 1 < argc)
             csvPath = argv[++i];
         else if (std::strcmp(argv[i], "--pictures") == 0 && i + 1 < argc)
             pictureFolder = argv[++i];
+        else if (std::strcmp(argv[i], "--overlay") == 0)
+            overlayCost = true;
         else if (argv[i][0] != '-')
             numbers.push_back(std::atoi(argv[i]));
         else
@@ -320,6 +400,7 @@ int main(int argc, char** argv) {
 
     std::vector<CameraFigures> lit, floor;
     PoolSizes pools;
+    OverlayCost overlay;
     {
         // Start-up, as the program goes through it: context, assembly,
         // first frame.
@@ -376,6 +457,8 @@ int main(int argc, char** argv) {
         }
         pools.flames /= sampled;
         pools.smoke /= sampled;
+        if (overlayCost)
+            overlay = measureOverlayCost(demo, frames);
     }
 
     std::vector<std::string> columns;
@@ -402,6 +485,8 @@ int main(int argc, char** argv) {
                  " %11.2f");
     std::printf("\ncampfire pools over those frames: %.1f flames, %.1f smoke puffs on average\n", pools.flames,
                 pools.smoke);
+    if (overlayCost)
+        printOverlayCost(overlay);
     std::printf("load average before %s, after %s\n", loadBefore.c_str(), loadAverage().c_str());
 
     if (!csvPath.empty() && !writeCsv(csvPath, lit, floor)) {

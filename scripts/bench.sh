@@ -5,8 +5,9 @@
 # floor (the same frames drawn with a plain textured program, no effects)
 # that every figure is also given as a multiple of. CPU clock after glFinish.
 #
-#   scripts/bench.sh [--csv FILE] [--pictures DIR] [WIDTH HEIGHT [FRAMES]]
+#   scripts/bench.sh [--csv FILE] [--pictures DIR] [--overlay] [WIDTH HEIGHT [FRAMES]]
 #                    (default 1280 720 20)
+# --overlay also gives what the F1 overlay costs a whole frame.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/common.sh"
@@ -20,6 +21,7 @@ while [ $# -gt 0 ]; do
       [ $# -ge 2 ] || { echo "$1 needs a path" >&2; exit 2; }
       args+=("$1" "$(realpath -m "$2")")
       shift 2 ;;
+    --overlay) args+=("$1"); shift ;;
     *) args+=("$1"); sizes+=("$1"); shift ;;
   esac
 done

@@ -8,6 +8,8 @@ packages=(
   build-essential cmake pkg-config git
   libglfw3-dev libglew-dev libglm-dev libassimp-dev libfreeimage-dev
   libvorbis-dev libopenal-dev libx11-dev libgl1-mesa-dri
+  # the F1 overlay: Dear ImGui with its GLFW and OpenGL 3 backends; stb for its pkg-config file
+  libimgui-dev libstb-dev
   libgtest-dev
   xvfb xauth xdotool
   # the minimised-window test needs a window manager to iconify the demo

@@ -9,6 +9,8 @@
 # THALVEK_SHOW_MOMENTS: seconds into the tour at which to take screenshots
 # (default "2 13 19": the opening dolly, the still across the pool, the orbit
 # around the fire).
+# THALVEK_SHOW_KEYS: keys to press once the first frame is up, before the
+# tour starts (for example "F1" for the overlay; default none).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/common.sh"
@@ -44,6 +46,10 @@ for _ in $(seq 1 600); do
   sleep 0.2
 done
 
+for key in ${THALVEK_SHOW_KEYS:-}; do
+  say "Pressing $key"
+  hold_key "$key"
+done
 say "Starting the camera tour"
 hold_key Return
 start=$(date +%s.%N)

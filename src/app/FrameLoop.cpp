@@ -9,6 +9,7 @@
 #include "app/KeyTable.h"
 #include "app/StopSignals.h"
 #include "app/Options.h"
+#include "app/Overlay.h"
 #include "app/Screenshots.h"
 #include "app/WindowMode.h"
 #include "render/FrameRenderer.h"
@@ -57,6 +58,7 @@ bool escapeRequested(GLFWwindow* window) {
 
 void runFrameLoop(const Options& options) {
     WindowMode windowMode(window, options);
+    Overlay overlay(window);
     Screenshots screenshots(options.screenshotFolder);
     FrameClock clock(glfwGetTime());
     while (glfwWindowShouldClose(window) == 0 && !stopSignalled()) {
@@ -86,6 +88,7 @@ void runFrameLoop(const Options& options) {
 
             updateFrame(frameTime);
             renderFrame();
+            overlay.draw(frameTime);
 
             glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
             if (screenshotRequested)

@@ -81,6 +81,8 @@ void InputController::handleKeys() {
         flip(normalMapping);
     if (keyWentDown(GLFW_KEY_F3))
         flip(wireframe);
+    if (keyWentDown(GLFW_KEY_F1))
+        flip(overlay);
     if (keyWentDown(GLFW_KEY_R))
         resetRequested = 1;
     if (keyWentDown(GLFW_KEY_F9))

@@ -1,8 +1,9 @@
 #pragma once
 // The keyboard's switches (wireframe, normal mapping, shadows, tour, debug
-// views, culling), read by the frame render, and the per-frame key handling:
-// held keys that move a light and change intensities, switch keys that flip
-// once per press, camera selection and reset.
+// views, culling, the F1 overlay), read by the frame render, and the
+// per-frame key handling: held keys that move a light and change
+// intensities, switch keys that flip once per press, camera selection and
+// reset.
 
 #include "app/CameraInput.h"
 
@@ -45,6 +46,7 @@ public:
     int bufferDebugView = 0;
     int shadowDebugView = 0;
     int frustumCulling = 1;
+    int overlay = 0; // F1: the frame's figures, the switches and the keys over the picture
     int resetRequested = 0;
     int shaderReloadRequested = 0; // F9, served by the frame update
 

@@ -137,6 +137,12 @@ void FrameRenderer::renderFrame() {
     scenePolygonMode = switches.wireframe == 1 ? GL_LINE : GL_FILL;
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
+    // Only the overlay shows the passes' GPU times; hidden, it costs no query.
+    if (switches.overlay == 1)
+        passQueries.beginFrame();
+    else
+        passQueries.pause();
+
     glGetError();
     glUseProgram(litProgram->program);
     glUniform1i(normalMappingLocation, switches.normalMapping);
@@ -158,6 +164,7 @@ void FrameRenderer::renderFrame() {
     }
     if (switches.shadowDebugView == 1 && shadowCaster != nullptr)
         shadowMap->drawShadowDebug(*shadowCaster);
+    passQueries.endFrame();
 }
 
 void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {

@@ -8,6 +8,7 @@
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/PassQueries.h"
 #include "render/ScreenFootprint.h"
 #include "render/ScreenQuad.h"
 #include "render/ShaderProgram.h"
@@ -54,6 +55,10 @@ public:
     // (reload that first).
     void reloadPrograms(rtr::ProgramReload& reload);
 
+    // The GPU time of each pass, measured while the overlay shows (F1) and
+    // read back a few frames later.
+    const rtr::PassQueries& passTimes() const { return passQueries; }
+
     // Off only in the benchmark's floor, which measures the scene pass and
     // the composition alone: no mirrored pass, no campfire draws, no water.
     bool effectsEnabled = true;
@@ -97,4 +102,5 @@ private:
     // Where the pool lies on screen, with room for its ripples; the whole
     // screen while culling is off.
     rtr::ScreenRect waterFootprint;
+    rtr::PassQueries passQueries;
 };

@@ -64,10 +64,16 @@ struct RenderbufferTraits {
     static void destroy(GLuint n) { glDeleteRenderbuffers(1, &n); }
 };
 
+struct QueryTraits {
+    static GLuint generate() { GLuint n = 0; glGenQueries(1, &n); return n; }
+    static void destroy(GLuint n) { glDeleteQueries(1, &n); }
+};
+
 using BufferName = UniqueName<BufferTraits>;
 using VertexArrayName = UniqueName<VertexArrayTraits>;
 using TextureName = UniqueName<TextureTraits>;
 using FramebufferName = UniqueName<FramebufferTraits>;
 using RenderbufferName = UniqueName<RenderbufferTraits>;
+using QueryName = UniqueName<QueryTraits>;
 
 } // namespace rtr::gl

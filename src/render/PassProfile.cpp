@@ -1,6 +1,7 @@
 #include "render/PassProfile.h"
 
 #include "render/GL.h"
+#include "render/PassQueries.h"
 
 #include <chrono>
 
@@ -37,22 +38,33 @@ double PassProfile::milliseconds(Pass pass) { return totals_[static_cast<std::si
 void PassProfile::add(Pass pass, double milliseconds) { totals_[static_cast<std::size_t>(pass)] += milliseconds; }
 
 PassTimer::PassTimer(Pass pass) : pass_(pass) {
-    active_ = PassProfile::enabled();
+    const bool profiling = PassProfile::enabled();
+    queries_ = PassQueries::recording();
+    active_ = profiling || queries_ != nullptr;
     if (!active_)
         return;
     recording_ = openTimers == 0;
     ++openTimers;
-    if (recording_) {
+    if (!recording_)
+        return;
+    if (profiling) {
         glFinish();
         start_ = nowMilliseconds();
     }
+    if (queries_ != nullptr)
+        queries_->beginPass(pass);
+    profiling_ = profiling;
 }
 
 PassTimer::~PassTimer() {
     if (!active_)
         return;
     --openTimers;
-    if (recording_) {
+    if (!recording_)
+        return;
+    if (queries_ != nullptr)
+        queries_->endPass();
+    if (profiling_) {
         glFinish();
         PassProfile::add(pass_, nowMilliseconds() - start_);
     }

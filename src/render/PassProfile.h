@@ -10,6 +10,8 @@
 
 namespace rtr {
 
+class PassQueries;
+
 enum class Pass : std::size_t {
     Update,           // the whole frame update on the CPU
     Shadow,           // the fire light's depth cube map
@@ -46,9 +48,10 @@ private:
 };
 
 // Times the enclosing scope as `pass` while the profile is on: glFinish,
-// clock, the pass, glFinish, clock. A timer inside another one records
-// nothing, so a pass that draws the Level (the mirrored pass) is not also
-// counted in the scene pass's parts.
+// clock, the pass, glFinish, clock; and while a frame's passes are timed on
+// the GPU (PassQueries), a timer query around it. A timer inside another
+// one records nothing, so a pass that draws the Level (the mirrored pass)
+// is not also counted in the scene pass's parts.
 class PassTimer {
 public:
     explicit PassTimer(Pass pass);
@@ -58,8 +61,10 @@ public:
 
 private:
     Pass pass_;
+    PassQueries* queries_ = nullptr;
     bool active_ = false;
     bool recording_ = false;
+    bool profiling_ = false;
     double start_ = 0.0;
 };
 

@@ -61,6 +61,7 @@ TEST_F(Switches, StartValues) {
     EXPECT_EQ(controller_->bufferDebugView, 0);
     EXPECT_EQ(controller_->shadowDebugView, 0);
     EXPECT_EQ(controller_->frustumCulling, 1);
+    EXPECT_EQ(controller_->overlay, 0);
     EXPECT_EQ(controller_->resetRequested, 0);
 }
 
@@ -68,7 +69,7 @@ TEST_F(Switches, EachSwitchFlipsOnItsKeysRisingEdge) {
     const std::pair<int, int InputController::*> bindings[] = {
         {GLFW_KEY_F10, &InputController::shadows},       {GLFW_KEY_F7, &InputController::bufferDebugView},
         {GLFW_KEY_F6, &InputController::normalMapping},  {GLFW_KEY_F3, &InputController::wireframe},
-        {GLFW_KEY_ENTER, &InputController::tour},
+        {GLFW_KEY_ENTER, &InputController::tour},        {GLFW_KEY_F1, &InputController::overlay},
     };
     for (auto [key, field] : bindings) {
         SCOPED_TRACE(key);

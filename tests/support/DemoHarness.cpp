@@ -121,12 +121,14 @@ void DemoHarness::advance(int frames, double dt) {
     for (int i = 0; i < frames; ++i) {
         updateFrame(dt);
         renderFrame();
+        overlay_.draw(dt);
     }
     glFinish();
 }
 
 void DemoHarness::render() {
     renderFrame();
+    overlay_.draw(0.0);
     glFinish();
 }
 

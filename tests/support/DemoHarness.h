@@ -6,6 +6,7 @@
 // come from a scripted input, so free flight stays still unless told.
 
 #include "app/CameraInput.h"
+#include "app/Overlay.h"
 #include "support/GLTestContext.h"
 #include "support/Image.h"
 
@@ -83,15 +84,19 @@ public:
     bool ok() const { return context_.ok(); }
     ScriptedInput& input() { return *input_; }
 
-    // updateFrame(dt) and renderFrame(), n times, then glFinish.
+    // updateFrame(dt), renderFrame() and the F1 overlay, n times, then
+    // glFinish.
     void advance(int frames, double dt);
-    // Only renderFrame(), then glFinish: the picture of the current state.
+    // Only renderFrame() and the overlay, then glFinish: the picture of the
+    // current state.
     void render();
+    Overlay& overlay() { return overlay_; }
     Image readFrame() const;
 
 private:
     GLTestContext context_;
     ScriptedInput* input_ = nullptr;
+    Overlay overlay_{context_.window()}; // released before the context
 };
 
 } // namespace testing_support

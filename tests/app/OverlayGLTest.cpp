@@ -1,0 +1,128 @@
+// The F1 overlay through the program's own frame: hidden, it issues no
+// timer query and draws nothing; showing, it times the passes without ever
+// reading a query result that is not there yet (which would wait for the
+// GPU); hidden again, the next frame is the frame it would have been.
+
+#include "app/AppState.h"
+#include "app/InputController.h"
+#include "render/FrameRenderer.h"
+#include "render/PassQueries.h"
+#include "support/DemoHarness.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::DemoHarness;
+using testing_support::Image;
+
+namespace {
+
+// Counts, around the program's GL calls (through GLEW's entry points), the
+// timer queries begun and the results read, and which of those reads came
+// before the result was available: each of those would have stalled.
+class QueryCalls {
+public:
+    QueryCalls() {
+        realBegin_ = __glewBeginQuery;
+        realResult_ = __glewGetQueryObjectuiv;
+        realResult64_ = __glewGetQueryObjectui64v;
+        __glewBeginQuery = begin;
+        __glewGetQueryObjectuiv = result;
+        __glewGetQueryObjectui64v = result64;
+        begun = read = waited = 0;
+    }
+    ~QueryCalls() {
+        __glewBeginQuery = realBegin_;
+        __glewGetQueryObjectuiv = realResult_;
+        __glewGetQueryObjectui64v = realResult64_;
+    }
+    QueryCalls(const QueryCalls&) = delete;
+    QueryCalls& operator=(const QueryCalls&) = delete;
+
+    static inline long begun = 0, read = 0, waited = 0;
+
+private:
+    static void countRead(GLuint id, GLenum pname) {
+        if (pname != GL_QUERY_RESULT)
+            return;
+        ++read;
+        GLuint available = GL_FALSE;
+        realResult_(id, GL_QUERY_RESULT_AVAILABLE, &available);
+        if (available == GL_FALSE)
+            ++waited;
+    }
+    static void GLAPIENTRY begin(GLenum target, GLuint id) {
+        ++begun;
+        realBegin_(target, id);
+    }
+    static void GLAPIENTRY result(GLuint id, GLenum pname, GLuint* value) {
+        countRead(id, pname);
+        realResult_(id, pname, value);
+    }
+    static void GLAPIENTRY result64(GLuint id, GLenum pname, GLuint64* value) {
+        countRead(id, pname);
+        realResult64_(id, pname, value);
+    }
+
+    static inline PFNGLBEGINQUERYPROC realBegin_ = nullptr;
+    static inline PFNGLGETQUERYOBJECTUIVPROC realResult_ = nullptr;
+    static inline PFNGLGETQUERYOBJECTUI64VPROC realResult64_ = nullptr;
+};
+
+constexpr double kDt = 1.0 / 30.0;
+
+// Pixels of the top-left corner that differ between two frames.
+int differingTopLeft(const Image& a, const Image& b) {
+    int differing = 0;
+    for (int y = 0; y < a.height / 2; ++y)
+        for (int x = 0; x < a.width / 2; ++x)
+            differing += a.at(x, y) == b.at(x, y) ? 0 : 1;
+    return differing;
+}
+
+} // namespace
+
+TEST(Overlay, HiddenItIssuesNoQueryAndShowingItNoFrameWaitsForOne) {
+    DemoHarness demo(160, 90);
+    ASSERT_TRUE(demo.ok());
+    QueryCalls calls;
+    demo.advance(3, kDt);
+    EXPECT_EQ(QueryCalls::begun, 0) << "the overlay starts hidden";
+    EXPECT_EQ(demo.overlay().framesDrawn(), 0);
+
+    inputController->overlay = 1;
+    for (int i = 0; i < 8; ++i)
+        demo.advance(1, kDt);
+    EXPECT_EQ(demo.overlay().framesDrawn(), 8);
+    EXPECT_GT(QueryCalls::begun, 8) << "every pass of every frame is timed";
+    EXPECT_GT(QueryCalls::read, 0) << "no result was read back";
+    EXPECT_EQ(QueryCalls::waited, 0) << "a frame read a result before it was available";
+    const rtr::PassQueries& times = frameRenderer->passTimes();
+    ASSERT_TRUE(times.hasResults());
+    for (rtr::Pass pass : {rtr::Pass::Shadow, rtr::Pass::SceneOpaque, rtr::Pass::Composition})
+        EXPECT_GE(times.latest()[static_cast<std::size_t>(pass)], 0.0) << rtr::passName(pass);
+
+    inputController->overlay = 0;
+    const long begun = QueryCalls::begun;
+    demo.advance(3, kDt);
+    EXPECT_EQ(QueryCalls::begun, begun) << "hidden again, it must issue no query";
+    EXPECT_EQ(demo.overlay().framesDrawn(), 8);
+}
+
+TEST(Overlay, ShownAndHiddenAgainTheNextFrameIsAsBefore) {
+    DemoHarness demo(320, 180);
+    ASSERT_TRUE(demo.ok());
+    demo.advance(2, kDt);
+    demo.render();
+    const Image before = demo.readFrame();
+
+    inputController->overlay = 1;
+    demo.render();
+    const Image showing = demo.readFrame();
+    EXPECT_GT(differingTopLeft(before, showing), 320 * 180 / 20) << "the overlay drew nothing at the top left";
+
+    inputController->overlay = 0;
+    demo.render();
+    const Image after = demo.readFrame();
+    EXPECT_EQ(differingTopLeft(before, after), 0);
+    EXPECT_TRUE(after.pixels == before.pixels) << "the overlay left a state behind that changes the next frame";
+}
