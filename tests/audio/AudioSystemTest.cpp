@@ -46,7 +46,9 @@ TEST(AudioSystem, EverySourceHasItsOwnBufferAndBadFilesAreSkipped) {
 
 TEST(AudioSystem, SoundsOfThreeOrMoreChannelsAreRefusedByNameAndCount) {
     const std::size_t buffersBefore = audio().buffers().size();
-    for (const int channels : {3, 6}) {
+    // Three and four: libvorbisenc's own 5.1 set-up leaks a block, which the
+    // leak checker would charge to this test.
+    for (const int channels : {3, 4}) {
         const std::string path = (scratchFolder() / (std::to_string(channels) + "-channels.ogg")).string();
         writeToneFile(path, {.channels = channels, .frames = 4411});
         testing::internal::CaptureStdout();
