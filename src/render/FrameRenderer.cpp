@@ -118,7 +118,7 @@ void FrameRenderer::renderFrame() {
     const auto lights = level->lights();
     PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
     if (switches.shadows == 1 && shadowCaster != nullptr)
-        shadowMap->renderShadowPass(*shadowCaster);
+        shadowMap->renderShadowPass(*shadowCaster, switches.frustumCulling == 1);
 
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
