@@ -30,8 +30,14 @@ layout(std140) uniform Material {
 uniform sampler2D colorTexture;  // unit 0
 uniform sampler2D normal_map;    // unit 1
 // Unit 2, given once after linking: left on unit 0 beside the 2D
-// "colorTexture" it would make every draw invalid.
-uniform samplerCube depth_map;
+// "colorTexture" it would make every draw invalid. The Level binds the map
+// there with a sampler object that compares: each lookup returns the share
+// of the 2 x 2 texels around its direction that lie beyond the reference
+// depth, blended bilinearly.
+uniform samplerCubeShadow depth_map;
+// 1 while the Level has the map on unit 2 (shadows on, and a shadow pass
+// has run); a comparing lookup without one has no defined result.
+uniform int shadowMapBound;
 uniform float texCount;
 uniform int normalMapping;
 uniform int shadowMapping;
@@ -43,6 +49,8 @@ in vec2 texCoord;
 in vec3 eyePosition;
 // 1 in the water's mirrored pass: the mirror turns every triangle's winding
 // around, so there the faces towards the eye are the ones GL calls back.
+// That picture is only seen through the pool's ripples and dimmed by its
+// Fresnel term, so it goes without normal maps and the fire's shadow.
 flat in int mirroredView;
 
 layout(location = 0) out vec4 colour;
@@ -60,7 +68,7 @@ vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
     if (gl_FrontFacing == (mirroredView == 1))
         n = -n; // two-sided foliage cards
-    if (normalMapping == 1 && texCount > 1.5) {
+    if (normalMapping == 1 && texCount > 1.5 && mirroredView == 0) {
         vec3 t = worldTangent.xyz - n * dot(n, worldTangent.xyz);
         if (dot(t, t) > 1e-12) {
             t = normalize(t);
@@ -74,30 +82,34 @@ vec3 surfaceNormal() {
 
 // Reading the fire light's shadow cube map. Each texel holds the distance
 // from the light to the nearest caster, mapped from [near, far] to [0, 1]
-// (the first pass's encoding).
+// (the first pass's encoding); the sampler compares it with the reference
+// depth of the lookup and filters the 2 x 2 results.
 //
-// Filtering: up to nine taps on a 3 x 3 grid one shadow texel apart, across
-// the light's ray, give edges about three texels soft instead of texel
-// stairs. The four corner taps come first; where they agree, the fragment
-// is wholly lit or wholly shadowed and the other five are skipped, which
-// saves most of the lookups' cost (only the soft edges take all nine).
-// Where the fire light is faint the caller asks for less (see main).
-// Bias: each tap is compared with the distance at which its own ray meets
-// the plane of the receiving triangle (its facet, from screen derivatives),
-// not with the fragment's distance, so a lit surface at any slope compares
-// with itself and finds no shadow: no acne, and no slope-scaled bias that
-// would lift shadows off their casters. What is left is the linear filter's
-// error on a plane, well below the fixed bias of 0.2 % of the distance;
-// that is too little to let light leak under things standing on the ground.
+// Filtering: where the fire light is bright, four lookups half a texel
+// apart across the light's ray, whose footprints overlap into a 3 x 3 tent:
+// edges about two texels soft. Where it is fainter, one lookup: edges one
+// texel soft, which the caller accepts where it moves the pixel little (see
+// main).
+// Bias: the reference of each lookup is the distance at which its own ray
+// meets the plane of the receiving triangle (its facet, from screen
+// derivatives), not the fragment's distance, so a lit surface at any slope
+// compares with itself. The sampler's 2 x 2 texels lie up to a texel to
+// either side of that ray, where the plane is nearer or farther by its
+// slope; the bias covers that slope over one texel in each direction, plus
+// 0.2 % of the distance for what rounding is left. That is a few
+// millimetres near the fire, too little to let light leak under things
+// standing on the ground.
 // Seams: the faces are rendered with a field of view of 2 atan(1024/1023)
 // so that the edge texels exist on both sides; a lookup scales the minor
 // axes of its direction by 1023/1024 to land on the texel that was rendered
 // for that very direction, the same on either side of a face edge.
 const float kShadowTexelAngle = 2.0 / 512.0;
 const float kShadowBias = 0.002;
+// The receiver's slope counts up to this steep (84 degrees from facing the
+// light); beyond it the fire light grazes the surface and adds little.
+const float kMaxShadowSlope = 10.0;
 const float kFaceScale = 1023.0 / 1024.0;
-const vec2 kCornerTaps[4] = vec2[4](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
-const vec2 kInnerTaps[5] = vec2[5](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(-1.0, 0.0), vec2(0.0, 1.0), vec2(0.0, -1.0));
+const vec2 kSoftTaps[4] = vec2[4](vec2(-0.5, -0.5), vec2(0.5, -0.5), vec2(-0.5, 0.5), vec2(0.5, 0.5));
 
 vec3 shadowLookupDirection(vec3 direction) {
     vec3 a = abs(direction);
@@ -105,34 +117,30 @@ vec3 shadowLookupDirection(vec3 direction) {
     return mix(direction * kFaceScale, direction, vec3(greaterThanEqual(a, vec3(major))));
 }
 
-// The receiving plane and the light, as seen by the taps.
+// The receiving plane and the light, as seen by the lookups.
 struct ShadowReceiver {
     vec3 ray;           // unit direction from the light to the fragment
     vec3 across, up;    // unit directions across the ray
     vec3 normal;        // the plane's normal, turned to the light
     float planeToLight; // the light's distance from the plane
     float distance;     // the fragment's distance from the light
-    float bias;
+    float slope;        // how much nearer the plane comes per radian, per unit of distance
 };
 
-// What the map stores along the tap's direction (0 where no map is bound),
-// and whether the receiving plane lies beyond it there (0) or not (1).
-float shadowTap(ShadowReceiver r, Light light, vec2 offset, out float stored) {
+// The share of the lookup's 2 x 2 texels that leave the receiving plane lit.
+float shadowLookup(ShadowReceiver r, Light light, vec2 offset) {
     vec3 tap = r.ray + (r.across * offset.x + r.up * offset.y) * kShadowTexelAngle;
     // Where the tap's ray meets the receiving plane; a ray that runs away
     // from the plane keeps the fragment's own distance.
     float approach = -dot(r.normal, tap);
     float receiver = approach > 1e-4 ? r.planeToLight * length(tap) / approach : r.distance;
-    stored = textureLod(depth_map, shadowLookupDirection(tap), 0.0).r;
-    float caster = light.nearPlane + stored * (light.farPlane - light.nearPlane);
-    return receiver - r.bias > caster ? 0.0 : 1.0;
+    receiver -= receiver * (kShadowBias + r.slope);
+    float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
+    return texture(depth_map, vec4(shadowLookupDirection(tap), reference));
 }
 
-// 1 where the fire light reaches the fragment, 0 in its shadow. Where no map
-// is bound the lookup reads 0, which no real caster stores (it would sit on
-// the light), so that reads as unshadowed. Beyond the far plane the map
-// knows nothing either. Without `softEdges` a soft edge is the mean of the
-// four corner taps, at most 0.42 off the nine taps' mean.
+// 1 where the fire light reaches the fragment, 0 in its shadow, soft in
+// between. Beyond the far plane the map knows nothing.
 float fireVisibility(Light light, vec3 facetNormal, bool softEdges) {
     ShadowReceiver r;
     vec3 fromLight = worldPosition - light.position;
@@ -144,19 +152,18 @@ float fireVisibility(Light light, vec3 facetNormal, bool softEdges) {
     r.planeToLight = -dot(r.normal, fromLight);
     r.across = normalize(cross(r.ray, abs(r.ray.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
     r.up = cross(r.ray, r.across);
-    r.bias = kShadowBias * r.distance;
+    // The plane's distance along a ray changes by tan(incidence) times the
+    // distance per radian; a texel to each side, in both directions.
+    float facing = max(-dot(r.normal, r.ray), 1e-3);
+    float tangent = min(sqrt(max(1.0 - facing * facing, 0.0)) / facing, kMaxShadowSlope);
+    r.slope = tangent * kShadowTexelAngle * 1.5;
 
-    float stored;
-    float lit = shadowTap(r, light, kCornerTaps[0], stored);
-    if (stored <= 0.0)
-        return 1.0;
-    for (int k = 1; k < 4; ++k)
-        lit += shadowTap(r, light, kCornerTaps[k], stored);
-    if (lit == 0.0 || lit == 4.0 || !softEdges)
-        return lit / 4.0;
-    for (int k = 0; k < 5; ++k)
-        lit += shadowTap(r, light, kInnerTaps[k], stored);
-    return lit / 9.0;
+    if (!softEdges)
+        return shadowLookup(r, light, vec2(0.0));
+    float lit = 0.0;
+    for (int k = 0; k < 4; ++k)
+        lit += shadowLookup(r, light, kSoftTaps[k]);
+    return lit * 0.25;
 }
 
 void main() {
@@ -190,7 +197,7 @@ void main() {
             term += specular.rgb * pow(max(dot(r, toEye), 0.0), shininess);
         }
         vec3 contribution = term * radiance;
-        if (light.lightIndex == kShadowedLight && shadowMapping == 1) {
+        if (light.lightIndex == kShadowedLight && shadowMapping == 1 && shadowMapBound == 1 && mirroredView == 0) {
             fireLight = contribution;
             fire = light;
             continue;
@@ -206,15 +213,15 @@ void main() {
     // is looked up: the exposure curve below rises 1.4 exp(-1.4 lit) per
     // unit of light at most where the fire adds nothing, and the fog lets
     // (1 - fog) of that through. Where even the whole fire light moves the
-    // pixel by at most a step, no lookup; where a soft edge's four corner
-    // taps are within a step of all nine, four; nine only in the fire's
-    // bright circle.
+    // pixel by at most a step, no lookup; where one lookup's edge is within
+    // a step of four lookups' (they differ by at most a quarter of the
+    // light), one; four only in the fire's bright circle.
     if (fireLight != vec3(0.0)) {
         vec3 reach = fireLight * kExposure * exp(-kExposure * lit) * (1.0 - fog) * 255.0;
         float steps = max(reach.r, max(reach.g, reach.b));
         if (steps > 1.0) {
             vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
-            fireLight *= fireVisibility(fire, normalize(plane), steps * 0.42 > 1.0);
+            fireLight *= fireVisibility(fire, normalize(plane), steps * 0.25 > 1.0);
         }
         lit += fireLight;
     }

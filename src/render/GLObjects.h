@@ -64,10 +64,16 @@ struct RenderbufferTraits {
     static void destroy(GLuint n) { glDeleteRenderbuffers(1, &n); }
 };
 
+struct SamplerTraits {
+    static GLuint generate() { GLuint n = 0; glGenSamplers(1, &n); return n; }
+    static void destroy(GLuint n) { glDeleteSamplers(1, &n); }
+};
+
 using BufferName = UniqueName<BufferTraits>;
 using VertexArrayName = UniqueName<VertexArrayTraits>;
 using TextureName = UniqueName<TextureTraits>;
 using FramebufferName = UniqueName<FramebufferTraits>;
 using RenderbufferName = UniqueName<RenderbufferTraits>;
+using SamplerName = UniqueName<SamplerTraits>;
 
 } // namespace rtr::gl
