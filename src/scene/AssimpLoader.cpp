@@ -40,7 +40,6 @@ std::string afterLast(const std::string& text, char separator) {
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 void setSamplingAndUnbind() {
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -145,7 +144,8 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& texture
         }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    rtr::ImageDecodeQueue images(std::move(decodePaths), maxSize);
+    // The workers make the mip levels too, so the GL thread only uploads.
+    rtr::ImageDecodeQueue images(std::move(decodePaths), maxSize, true);
     uploadTable(diffuseTextures, Table::Diffuse, textureFolder, images);
     uploadTable(normalTextures, Table::Normals, textureFolder, images);
     return true;
@@ -188,6 +188,10 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image.width),
                      static_cast<GLsizei>(image.height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
                      FreeImage_GetBits(image.bitmap.get()));
+        GLint level = 0;
+        for (const rtr::MipLevel& mip : image.mipLevels)
+            glTexImage2D(GL_TEXTURE_2D, ++level, static_cast<GLint>(internalFormat), static_cast<GLsizei>(mip.width),
+                         static_cast<GLsizei>(mip.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, mip.bytes.data());
         rtr::labelObject(GL_TEXTURE, name, path);
         setSamplingAndUnbind();
     }
