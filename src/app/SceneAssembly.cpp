@@ -41,6 +41,8 @@ glm::vec3 firePosition(const Level& level) {
 
 } // namespace
 
+void startReadingScene() { sceneLoader().startLoading(kSceneFile); }
+
 void assembleScene() {
     // The sounds decode on worker threads while the scene loads; the
     // campfire's and the music's buffers take them over when they are made.

@@ -24,6 +24,9 @@ void printGlfwError(int code, const char* description) {
 } // namespace
 
 int main() {
+    // The scene file needs no window: it is read while the window and the
+    // context are made.
+    startReadingScene();
     glfwSetErrorCallback(printGlfwError);
     if (glfwInit() == GLFW_FALSE)
         rtr::fatalExit({"GLFW failed"}, "Pause");

@@ -17,6 +17,12 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -97,20 +103,86 @@ AssimpLoader::~AssimpLoader() {
     normalTextures.clear();
 }
 
-const aiScene* AssimpLoader::loadScene(const std::string& path) {
-    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
+AssimpLoader::SceneRead AssimpLoader::readScene(const std::string& path, Assimp::Importer& importer) {
+    SceneRead read;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        const int error = errno;
-        std::cout << "Couldn't open file" << std::endl << path << ": " << std::strerror(error) << std::endl;
-        return nullptr;
+        read.headline = "Couldn't open file";
+        read.reason = std::strerror(errno);
+        return read;
     }
     std::fclose(file);
-    scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
-    if (scene == nullptr) {
-        std::cout << "Couldn't load File" << std::endl << path << ": " << importer.GetErrorString() << std::endl;
-        return nullptr;
+    read.scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
+    if (read.scene == nullptr) {
+        read.headline = "Couldn't load File";
+        read.reason = importer.GetErrorString();
     }
+    return read;
+}
+
+namespace {
+
+// Reads still running on worker threads, waited for at exit: the importer
+// library's own static objects must outlive every import.
+std::mutex runningReadsMutex;
+std::condition_variable runningReadsDone;
+int runningReads = 0;
+
+void waitForRunningReads() {
+    std::unique_lock<std::mutex> lock(runningReadsMutex);
+    runningReadsDone.wait_for(lock, std::chrono::seconds(5), [] { return runningReads == 0; });
+}
+
+} // namespace
+
+void AssimpLoader::startLoading(const std::string& path) {
+    static const bool exitWaits = (std::atexit(waitForRunningReads), true);
+    (void)exitWaits;
+    std::promise<WorkerRead> promise;
+    std::future<WorkerRead> read = promise.get_future();
+    {
+        std::lock_guard<std::mutex> lock(runningReadsMutex);
+        ++runningReads;
+    }
+    try {
+        // Detached: a read that never ends (a file that blocks on opening)
+        // must not hold up the program, whose loadScene would then wait as
+        // it always did.
+        std::thread([path, promise = std::move(promise)]() mutable {
+            try {
+                WorkerRead result{std::make_unique<Assimp::Importer>(), {}};
+                result.read = readScene(path, *result.importer);
+                promise.set_value(std::move(result));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+            std::lock_guard<std::mutex> lock(runningReadsMutex);
+            --runningReads;
+            runningReadsDone.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(runningReadsMutex);
+        --runningReads;
+        return; // no thread to be had: loadScene reads the file itself
+    }
+    pendingPath = path;
+    pendingRead = std::move(read);
+}
+
+const aiScene* AssimpLoader::loadScene(const std::string& path) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
+    SceneRead read;
+    if (pendingRead.valid() && pendingPath == path) {
+        WorkerRead taken = pendingRead.get();
+        workerImporter = std::move(taken.importer);
+        read = std::move(taken.read);
+    } else {
+        read = readScene(path, importer);
+    }
+    pendingRead = {};
+    if (read.scene == nullptr)
+        std::cout << read.headline << std::endl << path << ": " << read.reason << std::endl;
+    scene = read.scene;
     return scene;
 }
 
