@@ -83,22 +83,20 @@ vec3 surfaceNormal() {
 // Reading the fire light's shadow cube map. Each texel holds the distance
 // from the light to the nearest caster, mapped from [near, far] to [0, 1]
 // (the first pass's encoding); the sampler compares it with the reference
-// depth of the lookup and filters the 2 x 2 results.
+// depth of the lookup and blends the 2 x 2 results bilinearly, so one
+// lookup gives an edge a texel soft, without texel stairs.
 //
-// Filtering: where the fire light is bright, four lookups half a texel
-// apart across the light's ray, whose footprints overlap into a 3 x 3 tent:
-// edges about two texels soft. Where it is fainter, one lookup: edges one
-// texel soft, which the caller accepts where it moves the pixel little (see
-// main).
-// Bias: the reference of each lookup is the distance at which its own ray
-// meets the plane of the receiving triangle (its facet, from screen
-// derivatives), not the fragment's distance, so a lit surface at any slope
-// compares with itself. The sampler's 2 x 2 texels lie up to a texel to
-// either side of that ray, where the plane is nearer or farther by its
-// slope; the bias covers that slope over one texel in each direction, plus
-// 0.2 % of the distance for what rounding is left. That is a few
-// millimetres near the fire, too little to let light leak under things
-// standing on the ground.
+// One lookup it is: a software rasteriser runs every branch of a shader for
+// every fragment (with the fragments that do not take it masked off), so
+// each further lookup, and each line of arithmetic around it, costs every
+// pixel of the scene whether it is near a shadow's edge or not.
+// Bias: the sampler's 2 x 2 texels lie up to a texel to either side of the
+// fragment's ray, where the receiving surface is nearer or farther by its
+// slope; the reference is pulled towards the light by that slope over one
+// and a half texels (the surface's own facet, from screen derivatives, so
+// a lit surface compares with itself), plus 0.2 % of the distance for what
+// rounding is left. That is a few millimetres near the fire, too little to
+// let light leak under things standing on the ground.
 // Seams: the faces are rendered with a field of view of 2 atan(1024/1023)
 // so that the edge texels exist on both sides; a lookup scales the minor
 // axes of its direction by 1023/1024 to land on the texel that was rendered
@@ -109,7 +107,6 @@ const float kShadowBias = 0.002;
 // light); beyond it the fire light grazes the surface and adds little.
 const float kMaxShadowSlope = 10.0;
 const float kFaceScale = 1023.0 / 1024.0;
-const vec2 kSoftTaps[4] = vec2[4](vec2(-0.5, -0.5), vec2(0.5, -0.5), vec2(-0.5, 0.5), vec2(0.5, 0.5));
 
 vec3 shadowLookupDirection(vec3 direction) {
     vec3 a = abs(direction);
@@ -117,53 +114,21 @@ vec3 shadowLookupDirection(vec3 direction) {
     return mix(direction * kFaceScale, direction, vec3(greaterThanEqual(a, vec3(major))));
 }
 
-// The receiving plane and the light, as seen by the lookups.
-struct ShadowReceiver {
-    vec3 ray;           // unit direction from the light to the fragment
-    vec3 across, up;    // unit directions across the ray
-    vec3 normal;        // the plane's normal, turned to the light
-    float planeToLight; // the light's distance from the plane
-    float distance;     // the fragment's distance from the light
-    float slope;        // how much nearer the plane comes per radian, per unit of distance
-};
-
-// The share of the lookup's 2 x 2 texels that leave the receiving plane lit.
-float shadowLookup(ShadowReceiver r, Light light, vec2 offset) {
-    vec3 tap = r.ray + (r.across * offset.x + r.up * offset.y) * kShadowTexelAngle;
-    // Where the tap's ray meets the receiving plane; a ray that runs away
-    // from the plane keeps the fragment's own distance.
-    float approach = -dot(r.normal, tap);
-    float receiver = approach > 1e-4 ? r.planeToLight * length(tap) / approach : r.distance;
-    receiver -= receiver * (kShadowBias + r.slope);
-    float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
-    return texture(depth_map, vec4(shadowLookupDirection(tap), reference));
-}
-
 // 1 where the fire light reaches the fragment, 0 in its shadow, soft in
 // between. Beyond the far plane the map knows nothing.
-float fireVisibility(Light light, vec3 facetNormal, bool softEdges) {
-    ShadowReceiver r;
+float fireVisibility(Light light, vec3 facetNormal) {
     vec3 fromLight = worldPosition - light.position;
-    r.distance = length(fromLight);
-    if (r.distance >= light.farPlane || r.distance <= 0.0)
+    float distance = length(fromLight);
+    if (distance >= light.farPlane || distance <= 0.0)
         return 1.0;
-    r.ray = fromLight / r.distance;
-    r.normal = dot(facetNormal, r.ray) > 0.0 ? -facetNormal : facetNormal;
-    r.planeToLight = -dot(r.normal, fromLight);
-    r.across = normalize(cross(r.ray, abs(r.ray.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
-    r.up = cross(r.ray, r.across);
-    // The plane's distance along a ray changes by tan(incidence) times the
-    // distance per radian; a texel to each side, in both directions.
-    float facing = max(-dot(r.normal, r.ray), 1e-3);
-    float tangent = min(sqrt(max(1.0 - facing * facing, 0.0)) / facing, kMaxShadowSlope);
-    r.slope = tangent * kShadowTexelAngle * 1.5;
-
-    if (!softEdges)
-        return shadowLookup(r, light, vec2(0.0));
-    float lit = 0.0;
-    for (int k = 0; k < 4; ++k)
-        lit += shadowLookup(r, light, kSoftTaps[k]);
-    return lit * 0.25;
+    vec3 ray = fromLight / distance;
+    // The surface's distance along a ray changes by tan(incidence) times
+    // the distance per radian.
+    float facing = max(abs(dot(facetNormal, ray)), 1e-3);
+    float slope = min(sqrt(max(1.0 - facing * facing, 0.0)) / facing, kMaxShadowSlope);
+    float receiver = distance * (1.0 - kShadowBias - slope * kShadowTexelAngle * 1.5);
+    float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
+    return texture(depth_map, vec4(shadowLookupDirection(ray), reference));
 }
 
 void main() {
@@ -207,21 +172,20 @@ void main() {
     lit += emissive.rgb;
     float fog = clamp(1.0 - exp(-kFogDensity * length(eyePosition - worldPosition)), 0.0, 0.85);
 
-    // The shadow costs as much as the rest of the shading, and most of the
-    // clearing lies far from the fire, where its light is faint. How far the
-    // shadow can move this pixel, in steps of 255, decides how much of it
-    // is looked up: the exposure curve below rises 1.4 exp(-1.4 lit) per
-    // unit of light at most where the fire adds nothing, and the fog lets
-    // (1 - fog) of that through. Where even the whole fire light moves the
-    // pixel by at most a step, no lookup; where one lookup's edge is within
-    // a step of four lookups' (they differ by at most a quarter of the
-    // light), one; four only in the fire's bright circle.
+    // Most of the clearing lies far from the fire, where its light is
+    // faint. How far the shadow can move this pixel, in steps of 255,
+    // decides whether it is looked up at all: the exposure curve below
+    // rises 1.4 exp(-1.4 lit) per unit of light at most where the fire adds
+    // nothing, and the fog lets (1 - fog) of that through. Where even the
+    // whole fire light moves the pixel by at most a step, no lookup. (A GPU
+    // skips the lookup there; a software rasteriser mostly does not, see
+    // above.)
     if (fireLight != vec3(0.0)) {
         vec3 reach = fireLight * kExposure * exp(-kExposure * lit) * (1.0 - fog) * 255.0;
         float steps = max(reach.r, max(reach.g, reach.b));
         if (steps > 1.0) {
             vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
-            fireLight *= fireVisibility(fire, normalize(plane), steps * 0.25 > 1.0);
+            fireLight *= fireVisibility(fire, normalize(plane));
         }
         lit += fireLight;
     }
