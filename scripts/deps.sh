@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool
   # thalvek-record encodes through ffmpeg; the tests read its files with ffprobe
   ffmpeg
+  # scripts/bench.sh --plot draws the profile's chart
+  gnuplot-nox
 )
 
 missing=()

@@ -1,7 +1,7 @@
 # The profile's CSV from a short run at a small size: a header naming every
 # pass, one row per camera of the generated scene, and in each row passes
 # that add up to the whole frame within 10 % (the timers cover the frame,
-# and no pass is counted twice), with a floor to divide by.
+# and no pass is counted twice), with a floor to divide by; and its chart.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 320x180x24
 
@@ -35,4 +35,12 @@ tail -n +2 "$csv" | awk -F, '
     if ($14 <= 0 || $15 <= 0) { print "  no frame or no floor"; bad = 1 }
   }
   END { exit bad }' || fail "figures that do not add up"
+
+# The chart of scripts/bench.sh --plot, from this CSV: a bar part for every
+# pass, and the floor.
+svg="$WORK/profile.svg"
+gnuplot -e "csv='$csv'; svg='$svg'" "$THALVEK_SOURCE_DIR/bench/profile.gp" 2>>"$WORK/err.txt" || fail "gnuplot failed"
+for name in ${passes//,/ } floor; do
+  grep -q "<title>$name</title>" "$svg" || fail "the chart has no $name"
+done
 echo "PASS"
