@@ -30,8 +30,14 @@ layout(std140) uniform Material {
 uniform sampler2D colorTexture;  // unit 0
 uniform sampler2D normal_map;    // unit 1
 // Unit 2, given once after linking: left on unit 0 beside the 2D
-// "colorTexture" it would make every draw invalid.
-uniform samplerCube depth_map;
+// "colorTexture" it would make every draw invalid. The Level binds the map
+// there with a sampler object that compares: each lookup returns the share
+// of the 2 x 2 texels around its direction that lie beyond the reference
+// depth, blended bilinearly.
+uniform samplerCubeShadow depth_map;
+// 1 while the Level has the map on unit 2 (shadows on, and a shadow pass
+// has run); a comparing lookup without one has no defined result.
+uniform int shadowMapBound;
 uniform float texCount;
 uniform int normalMapping;
 uniform int shadowMapping;
@@ -43,6 +49,8 @@ in vec2 texCoord;
 in vec3 eyePosition;
 // 1 in the water's mirrored pass: the mirror turns every triangle's winding
 // around, so there the faces towards the eye are the ones GL calls back.
+// That picture is only seen through the pool's ripples and dimmed by its
+// Fresnel term, so it goes without normal maps and the fire's shadow.
 flat in int mirroredView;
 
 layout(location = 0) out vec4 colour;
@@ -60,7 +68,7 @@ vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
     if (gl_FrontFacing == (mirroredView == 1))
         n = -n; // two-sided foliage cards
-    if (normalMapping == 1 && texCount > 1.5) {
+    if (normalMapping == 1 && texCount > 1.5 && mirroredView == 0) {
         vec3 t = worldTangent.xyz - n * dot(n, worldTangent.xyz);
         if (dot(t, t) > 1e-12) {
             t = normalize(t);
@@ -74,30 +82,31 @@ vec3 surfaceNormal() {
 
 // Reading the fire light's shadow cube map. Each texel holds the distance
 // from the light to the nearest caster, mapped from [near, far] to [0, 1]
-// (the first pass's encoding).
+// (the first pass's encoding); the sampler compares it with the reference
+// depth of the lookup and blends the 2 x 2 results bilinearly, so one
+// lookup gives an edge a texel soft, without texel stairs.
 //
-// Filtering: up to nine taps on a 3 x 3 grid one shadow texel apart, across
-// the light's ray, give edges about three texels soft instead of texel
-// stairs. The four corner taps come first; where they agree, the fragment
-// is wholly lit or wholly shadowed and the other five are skipped, which
-// saves most of the lookups' cost (only the soft edges take all nine).
-// Where the fire light is faint the caller asks for less (see main).
-// Bias: each tap is compared with the distance at which its own ray meets
-// the plane of the receiving triangle (its facet, from screen derivatives),
-// not with the fragment's distance, so a lit surface at any slope compares
-// with itself and finds no shadow: no acne, and no slope-scaled bias that
-// would lift shadows off their casters. What is left is the linear filter's
-// error on a plane, well below the fixed bias of 0.2 % of the distance;
-// that is too little to let light leak under things standing on the ground.
+// One lookup it is: a software rasteriser runs every branch of a shader for
+// every fragment (with the fragments that do not take it masked off), so
+// each further lookup, and each line of arithmetic around it, costs every
+// pixel of the scene whether it is near a shadow's edge or not.
+// Bias: the sampler's 2 x 2 texels lie up to a texel to either side of the
+// fragment's ray, where the receiving surface is nearer or farther by its
+// slope; the reference is pulled towards the light by that slope over one
+// and a half texels (the surface's own facet, from screen derivatives, so
+// a lit surface compares with itself), plus 0.2 % of the distance for what
+// rounding is left. That is a few millimetres near the fire, too little to
+// let light leak under things standing on the ground.
 // Seams: the faces are rendered with a field of view of 2 atan(1024/1023)
 // so that the edge texels exist on both sides; a lookup scales the minor
 // axes of its direction by 1023/1024 to land on the texel that was rendered
 // for that very direction, the same on either side of a face edge.
 const float kShadowTexelAngle = 2.0 / 512.0;
 const float kShadowBias = 0.002;
+// The receiver's slope counts up to this steep (84 degrees from facing the
+// light); beyond it the fire light grazes the surface and adds little.
+const float kMaxShadowSlope = 10.0;
 const float kFaceScale = 1023.0 / 1024.0;
-const vec2 kCornerTaps[4] = vec2[4](vec2(-1.0, -1.0), vec2(1.0, -1.0), vec2(-1.0, 1.0), vec2(1.0, 1.0));
-const vec2 kInnerTaps[5] = vec2[5](vec2(0.0, 0.0), vec2(1.0, 0.0), vec2(-1.0, 0.0), vec2(0.0, 1.0), vec2(0.0, -1.0));
 
 vec3 shadowLookupDirection(vec3 direction) {
     vec3 a = abs(direction);
@@ -105,58 +114,21 @@ vec3 shadowLookupDirection(vec3 direction) {
     return mix(direction * kFaceScale, direction, vec3(greaterThanEqual(a, vec3(major))));
 }
 
-// The receiving plane and the light, as seen by the taps.
-struct ShadowReceiver {
-    vec3 ray;           // unit direction from the light to the fragment
-    vec3 across, up;    // unit directions across the ray
-    vec3 normal;        // the plane's normal, turned to the light
-    float planeToLight; // the light's distance from the plane
-    float distance;     // the fragment's distance from the light
-    float bias;
-};
-
-// What the map stores along the tap's direction (0 where no map is bound),
-// and whether the receiving plane lies beyond it there (0) or not (1).
-float shadowTap(ShadowReceiver r, Light light, vec2 offset, out float stored) {
-    vec3 tap = r.ray + (r.across * offset.x + r.up * offset.y) * kShadowTexelAngle;
-    // Where the tap's ray meets the receiving plane; a ray that runs away
-    // from the plane keeps the fragment's own distance.
-    float approach = -dot(r.normal, tap);
-    float receiver = approach > 1e-4 ? r.planeToLight * length(tap) / approach : r.distance;
-    stored = textureLod(depth_map, shadowLookupDirection(tap), 0.0).r;
-    float caster = light.nearPlane + stored * (light.farPlane - light.nearPlane);
-    return receiver - r.bias > caster ? 0.0 : 1.0;
-}
-
-// 1 where the fire light reaches the fragment, 0 in its shadow. Where no map
-// is bound the lookup reads 0, which no real caster stores (it would sit on
-// the light), so that reads as unshadowed. Beyond the far plane the map
-// knows nothing either. Without `softEdges` a soft edge is the mean of the
-// four corner taps, at most 0.42 off the nine taps' mean.
-float fireVisibility(Light light, vec3 facetNormal, bool softEdges) {
-    ShadowReceiver r;
+// 1 where the fire light reaches the fragment, 0 in its shadow, soft in
+// between. Beyond the far plane the map knows nothing.
+float fireVisibility(Light light, vec3 facetNormal) {
     vec3 fromLight = worldPosition - light.position;
-    r.distance = length(fromLight);
-    if (r.distance >= light.farPlane || r.distance <= 0.0)
+    float distance = length(fromLight);
+    if (distance >= light.farPlane || distance <= 0.0)
         return 1.0;
-    r.ray = fromLight / r.distance;
-    r.normal = dot(facetNormal, r.ray) > 0.0 ? -facetNormal : facetNormal;
-    r.planeToLight = -dot(r.normal, fromLight);
-    r.across = normalize(cross(r.ray, abs(r.ray.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
-    r.up = cross(r.ray, r.across);
-    r.bias = kShadowBias * r.distance;
-
-    float stored;
-    float lit = shadowTap(r, light, kCornerTaps[0], stored);
-    if (stored <= 0.0)
-        return 1.0;
-    for (int k = 1; k < 4; ++k)
-        lit += shadowTap(r, light, kCornerTaps[k], stored);
-    if (lit == 0.0 || lit == 4.0 || !softEdges)
-        return lit / 4.0;
-    for (int k = 0; k < 5; ++k)
-        lit += shadowTap(r, light, kInnerTaps[k], stored);
-    return lit / 9.0;
+    vec3 ray = fromLight / distance;
+    // The surface's distance along a ray changes by tan(incidence) times
+    // the distance per radian.
+    float facing = max(abs(dot(facetNormal, ray)), 1e-3);
+    float slope = min(sqrt(max(1.0 - facing * facing, 0.0)) / facing, kMaxShadowSlope);
+    float receiver = distance * (1.0 - kShadowBias - slope * kShadowTexelAngle * 1.5);
+    float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
+    return texture(depth_map, vec4(shadowLookupDirection(ray), reference));
 }
 
 void main() {
@@ -190,7 +162,7 @@ void main() {
             term += specular.rgb * pow(max(dot(r, toEye), 0.0), shininess);
         }
         vec3 contribution = term * radiance;
-        if (light.lightIndex == kShadowedLight && shadowMapping == 1) {
+        if (light.lightIndex == kShadowedLight && shadowMapping == 1 && shadowMapBound == 1 && mirroredView == 0) {
             fireLight = contribution;
             fire = light;
             continue;
@@ -200,21 +172,20 @@ void main() {
     lit += emissive.rgb;
     float fog = clamp(1.0 - exp(-kFogDensity * length(eyePosition - worldPosition)), 0.0, 0.85);
 
-    // The shadow costs as much as the rest of the shading, and most of the
-    // clearing lies far from the fire, where its light is faint. How far the
-    // shadow can move this pixel, in steps of 255, decides how much of it
-    // is looked up: the exposure curve below rises 1.4 exp(-1.4 lit) per
-    // unit of light at most where the fire adds nothing, and the fog lets
-    // (1 - fog) of that through. Where even the whole fire light moves the
-    // pixel by at most a step, no lookup; where a soft edge's four corner
-    // taps are within a step of all nine, four; nine only in the fire's
-    // bright circle.
+    // Most of the clearing lies far from the fire, where its light is
+    // faint. How far the shadow can move this pixel, in steps of 255,
+    // decides whether it is looked up at all: the exposure curve below
+    // rises 1.4 exp(-1.4 lit) per unit of light at most where the fire adds
+    // nothing, and the fog lets (1 - fog) of that through. Where even the
+    // whole fire light moves the pixel by at most a step, no lookup. (A GPU
+    // skips the lookup there; a software rasteriser mostly does not, see
+    // above.)
     if (fireLight != vec3(0.0)) {
         vec3 reach = fireLight * kExposure * exp(-kExposure * lit) * (1.0 - fog) * 255.0;
         float steps = max(reach.r, max(reach.g, reach.b));
         if (steps > 1.0) {
             vec3 plane = dot(facet, facet) > 1e-20 ? facet : worldNormal;
-            fireLight *= fireVisibility(fire, normalize(plane), steps * 0.42 > 1.0);
+            fireLight *= fireVisibility(fire, normalize(plane));
         }
         lit += fireLight;
     }

@@ -23,6 +23,7 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/InputController.h"
+#include "app/SceneAssembly.h"
 #include "effects/Campfire.h"
 #include "render/FrameRenderer.h"
 #include "render/PassProfile.h"
@@ -405,6 +406,7 @@ int main(int argc, char** argv) {
         // Start-up, as the program goes through it: context, assembly,
         // first frame.
         rtr::StartupProfile::setEnabled(true);
+        startReadingScene();
         Clock::time_point contextReady;
         testing_support::DemoHarness demo(width, height, [&] { contextReady = Clock::now(); });
         if (!demo.ok()) {

@@ -22,6 +22,8 @@ packages=(
   # Depends with dpkg-shlibdeps (dpkg-dev, which also gives the build flags);
   # the package's tests check it with lintian and desktop-file-validate
   dpkg-dev file lintian desktop-file-utils
+  # scripts/bench.sh --plot draws the profile's chart
+  gnuplot-nox
 )
 
 missing=()

@@ -54,6 +54,8 @@ void setUpLitProgram() {
 
 } // namespace
 
+void startReadingScene() { sceneLoader().startLoading(kSceneFile); }
+
 void assembleScene() {
     // The sounds decode on worker threads while the scene loads; the
     // campfire's and the music's buffers take them over when they are made.

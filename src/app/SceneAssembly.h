@@ -2,6 +2,12 @@
 // Building the scene once at start-up, reloading its shaders on request, and
 // releasing it at the end.
 
+// Starts reading the scene file on a worker thread, so that it is read
+// while the window and the context are made; assembleScene takes it over
+// and says what went wrong with it at the same point as ever. Optional:
+// without it assembleScene reads the file itself.
+void startReadingScene();
+
 // Creates every object of the application state, in an order where each one
 // finds the objects it reads already made.
 void assembleScene();

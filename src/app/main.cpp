@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
     const Options& options = commandLine.options;
     installStopSignals();
 
+    // The scene file needs no window: it is read while the window and the
+    // context are made.
+    startReadingScene();
+
     glfwSetErrorCallback(printGlfwError);
     if (glfwInit() == GLFW_FALSE)
         rtr::fatalExit({"GLFW failed"}, "Pause");

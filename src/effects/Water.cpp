@@ -5,10 +5,55 @@
 #include "render/StartupProfile.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
+#include "scene/Mesh.h"
 
 #include <glm/common.hpp>
 
 #include <cmath>
+#include <map>
+#include <utility>
+
+namespace {
+
+using Edge = std::pair<glm::vec3, glm::vec3>;
+
+struct EdgeLess {
+    bool operator()(const Edge& x, const Edge& y) const {
+        const Mesh::PositionLess less;
+        if (less(x.first, y.first) || less(y.first, x.first))
+            return less(x.first, y.first);
+        return less(x.second, y.second);
+    }
+};
+
+// The edges that only one triangle has, in the world. Edges are told apart
+// by their corners' positions, since a seam in the texture coordinates can
+// split a vertex in two.
+std::vector<glm::vec3> outlineOf(const ImportObject& surface) {
+    Mesh& mesh = *surface.mesh;
+    const float* positions = mesh.getPositions();
+    const unsigned* indices = mesh.getIndices();
+    const auto at = [positions](unsigned i) {
+        return glm::vec3(positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]);
+    };
+    std::map<Edge, int, EdgeLess> uses;
+    for (unsigned f = 0; indices != nullptr && f < mesh.getFaceCount(); ++f)
+        for (unsigned corner = 0; corner < 3; ++corner) {
+            const unsigned a = indices[3 * f + corner], b = indices[3 * f + (corner + 1) % 3];
+            if (a >= mesh.getVertexCount() || b >= mesh.getVertexCount())
+                continue;
+            const glm::vec3 p = at(a), q = at(b);
+            ++uses[Mesh::PositionLess()(p, q) ? Edge(p, q) : Edge(q, p)];
+        }
+    std::vector<glm::vec3> outline;
+    for (const auto& [edge, count] : uses)
+        if (count == 1)
+            for (const glm::vec3& end : {edge.first, edge.second})
+                outline.emplace_back(surface.modelMatrix * glm::vec4(end, 1.0f));
+    return outline;
+}
+
+} // namespace
 
 Water::Water(ImportObject* surface) : surface(surface) {
     rtr::StartupTimer timer(rtr::StartupPhase::Effects);
@@ -20,6 +65,8 @@ Water::Water(ImportObject* surface) : surface(surface) {
         lowest = v == 0 ? world : glm::min(lowest, world);
         highest = v == 0 ? world : glm::max(highest, world);
     }
+
+    outline = outlineOf(*surface);
 
     // The surface's vertex array was made for the lit program, whose
     // "position" need not be attribute 0; the water programs read only
@@ -53,11 +100,23 @@ Water::Water(ImportObject* surface) : surface(surface) {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, reflectionTexture.get(), 0);
     reflectionDepth = rtr::gl::RenderbufferName::generate();
     glBindRenderbuffer(GL_RENDERBUFFER, reflectionDepth.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kReflectionSize, kReflectionSize);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, reflectionDepth.get());
+    // With a stencil, so the mirrored pass draws only where the pool can
+    // show it.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kReflectionSize, kReflectionSize);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, reflectionDepth.get());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, reflectionFramebuffer.get(), "water reflection");
     rtr::labelObject(GL_TEXTURE, reflectionTexture.get(), "water reflection");
+
+    bandBuffer = rtr::gl::BufferName::generate();
+    bandArray = rtr::gl::VertexArrayName::generate();
+    glBindVertexArray(bandArray.get());
+    glBindBuffer(GL_ARRAY_BUFFER, bandBuffer.get());
+    glEnableVertexAttribArray(0); // (x, y) of the mask program's position; z = 0
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    rtr::labelObject(GL_VERTEX_ARRAY, bandArray.get(), "water outline band");
 }
 
 void Water::setUpPrograms() {
@@ -87,6 +146,8 @@ Water::~Water() {
     normalTexture.reset();
     reflectionFramebuffer.reset();
     reflectionDepth.reset();
+    bandBuffer.reset();
+    bandArray.reset();
 }
 
 void Water::update(double dt) {
@@ -106,6 +167,26 @@ void Water::drawMask() {
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * surface->getFaceCount()), GL_UNSIGNED_INT, nullptr);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+}
+
+void Water::drawShape() {
+    glBindVertexArray(surface->getVao());
+    glGetError();
+    glUseProgram(maskProgram->program);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * surface->getFaceCount()), GL_UNSIGNED_INT, nullptr);
+}
+
+void Water::drawBand(const std::vector<glm::vec2>& band) {
+    if (band.empty())
+        return;
+    glBindVertexArray(bandArray.get());
+    glBindBuffer(GL_ARRAY_BUFFER, bandBuffer.get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(band.size() * sizeof(glm::vec2)), band.data(),
+                 GL_STREAM_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glGetError();
+    glUseProgram(maskProgram->program);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(band.size()));
 }
 
 void Water::draw(GLuint sceneTexture) {

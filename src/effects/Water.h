@@ -13,6 +13,9 @@
 #include <glm/vec3.hpp>
 
 #include <memory>
+#include <vector>
+
+#include <glm/vec2.hpp>
 
 class ImportObject;
 
@@ -33,7 +36,8 @@ public:
     // re-pointed at the positions, the only input the water programs read.
     explicit Water(ImportObject* surface);
     // Deletes the water program, the mask program, the reflection, dUdV and
-    // normal textures, the reflection framebuffer, then its depth buffer.
+    // normal textures, the reflection framebuffer, then its depth and
+    // stencil buffer, and the band's buffer and vertex array.
     ~Water();
     Water(const Water&) = delete;
     Water& operator=(const Water&) = delete;
@@ -43,6 +47,13 @@ public:
     // Writes only alpha, wherever the surface passes the depth test; depth
     // writes are off while it draws.
     void drawMask();
+    // The surface, then the triangles of `band` (in normalised device
+    // coordinates, as widenedOutline gives them), through the mask program
+    // with every state as the caller set it: "Matrices" for the surface
+    // before the first, the identity before the second. The mirrored pass
+    // marks its stencil with them.
+    void drawShape();
+    void drawBand(const std::vector<glm::vec2>& band);
     // The surface, reading the reflection on unit 0, `sceneTexture` (the
     // scene behind, with the masks in its alpha) on unit 1, the dUdV map on
     // unit 2 and the normal map on unit 3. Depth, blend and colour-mask
@@ -61,6 +72,9 @@ public:
     // The world box around the surface's vertices.
     const glm::vec3& lowestCorner() const { return lowest; }
     const glm::vec3& highestCorner() const { return highest; }
+    // The surface's outline in the world: the edges that only one of its
+    // triangles has, two points each.
+    const std::vector<glm::vec3>& outlineEdges() const { return outline; }
 
 private:
     // Blocks, sampler units and the time location, after each link.
@@ -78,4 +92,8 @@ private:
     float time = 0.0f;
     glm::vec3 lowest{0.0f};
     glm::vec3 highest{0.0f};
+    std::vector<glm::vec3> outline;
+    // The band's triangles, refilled each frame it is drawn.
+    rtr::gl::BufferName bandBuffer;
+    rtr::gl::VertexArrayName bandArray;
 };

@@ -121,11 +121,11 @@ void FrameRenderer::reloadPrograms(rtr::ProgramReload& reload) {
     setUpPrograms();
 }
 
-void FrameRenderer::invalidateDepth() {
+void FrameRenderer::invalidateDepth(bool withStencil) {
     if (!canInvalidate)
         return;
-    const GLenum depth = GL_DEPTH_ATTACHMENT;
-    glInvalidateFramebuffer(GL_DRAW_FRAMEBUFFER, 1, &depth);
+    const GLenum attachments[2] = {GL_DEPTH_ATTACHMENT, GL_STENCIL_ATTACHMENT};
+    glInvalidateFramebuffer(GL_DRAW_FRAMEBUFFER, withStencil ? 2 : 1, attachments);
 }
 
 void FrameRenderer::renderFrame() {
@@ -153,7 +153,7 @@ void FrameRenderer::renderFrame() {
     const auto lights = level->lights();
     PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
     if (switches.shadows == 1 && shadowCaster != nullptr)
-        shadowMap->renderShadowPass(*shadowCaster);
+        shadowMap->renderShadowPass(*shadowCaster, switches.frustumCulling == 1);
 
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
@@ -265,11 +265,38 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     const GLint left = toPixel(waterFootprint.lower.x), bottom = toPixel(waterFootprint.lower.y);
     glEnable(GL_SCISSOR_TEST);
     glScissor(left, bottom, toPixel(waterFootprint.upper.x) + 1 - left, toPixel(waterFootprint.upper.y) + 1 - bottom);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glStencilMask(0xff);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+
+    // Within that rectangle, only the pool itself and what its ripples can
+    // reach around it: the surface and the band around its outline go into
+    // the stencil, and the mirrored scene is drawn where they are. Culling
+    // off culls nothing, here too.
+    const bool stencilled = frustum.enabled;
+    if (stencilled) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_ALWAYS, 1, 0xff);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE); // seen from below, or a band turned either way
+        writeSurfaceMatrices(view, projection);
+        water->drawShape();
+        const glm::mat4 identity(1.0f);
+        blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &identity);
+        water->drawBand(rtr::widenedOutline(projection * view, water->outlineEdges(), kReflectionMargin));
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_DEPTH_TEST);
+        // No stencil writes while the scene draws: the driver may then test
+        // depth and stencil before shading even for programs that discard.
+        glStencilFunc(GL_EQUAL, 1, 0xff);
+        glStencilMask(0);
+    }
 
     // The mirror turns every triangle's winding around, so the faces to keep
     // are the ones that now look clockwise. The lit program cuts away what
-    // lies below the water at its mirrored view.
+    // lies below the water at its mirrored view, and leaves out the fire's
+    // shadow and the normal maps there.
     glGetError();
     glUseProgram(litProgram->program);
     glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(reflectedView));
@@ -296,11 +323,13 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     water->drawMask();
     glDepthFunc(GL_LESS);
     glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glStencilMask(0xff);
 
     glGetError();
     glUseProgram(litProgram->program);
     glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
-    invalidateDepth();
+    invalidateDepth(true);
 }
 
 void FrameRenderer::writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection) {

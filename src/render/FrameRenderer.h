@@ -70,7 +70,8 @@ private:
     // Scene pass: the fire's particles into both targets, its smoke mask
     // into the second target's alpha, the heat haze into the picture.
     void drawCampfire();
-    void invalidateDepth();
+    // The bound draw framebuffer's depth (and stencil) are not needed again.
+    void invalidateDepth(bool withStencil = false);
     // The scene mirrored in the water plane into the water's reflection
     // target, and the water's mask over it.
     void renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection);

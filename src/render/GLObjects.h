@@ -69,11 +69,17 @@ struct QueryTraits {
     static void destroy(GLuint n) { glDeleteQueries(1, &n); }
 };
 
+struct SamplerTraits {
+    static GLuint generate() { GLuint n = 0; glGenSamplers(1, &n); return n; }
+    static void destroy(GLuint n) { glDeleteSamplers(1, &n); }
+};
+
 using BufferName = UniqueName<BufferTraits>;
 using VertexArrayName = UniqueName<VertexArrayTraits>;
 using TextureName = UniqueName<TextureTraits>;
 using FramebufferName = UniqueName<FramebufferTraits>;
 using RenderbufferName = UniqueName<RenderbufferTraits>;
 using QueryName = UniqueName<QueryTraits>;
+using SamplerName = UniqueName<SamplerTraits>;
 
 } // namespace rtr::gl

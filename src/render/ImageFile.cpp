@@ -146,8 +146,39 @@ DecodedImage decodeImage(const std::string& path, int maxSize) {
     return image;
 }
 
-ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize)
-    : paths_(std::move(paths)), maxSize_(maxSize),
+std::vector<MipLevel> halvedLevels(const unsigned char* bgra, unsigned width, unsigned height, unsigned pitch) {
+    std::vector<MipLevel> levels;
+    const unsigned char* above = bgra;
+    unsigned aboveWidth = width, aboveHeight = height, abovePitch = pitch;
+    while (above != nullptr && (aboveWidth > 1 || aboveHeight > 1)) {
+        MipLevel level;
+        level.width = std::max(aboveWidth / 2, 1u);
+        level.height = std::max(aboveHeight / 2, 1u);
+        level.bytes.resize(std::size_t{level.width} * level.height * 4);
+        const auto mean = [](unsigned a, unsigned b) { return (a + b + 1) / 2; };
+        for (unsigned y = 0; y < level.height; ++y) {
+            const unsigned char* lower = above + std::size_t{std::min(2 * y, aboveHeight - 1)} * abovePitch;
+            const unsigned char* upper = above + std::size_t{std::min(2 * y + 1, aboveHeight - 1)} * abovePitch;
+            unsigned char* out = level.bytes.data() + std::size_t{y} * level.width * 4;
+            for (unsigned x = 0; x < level.width; ++x) {
+                const std::size_t left = std::size_t{std::min(2 * x, aboveWidth - 1)} * 4;
+                const std::size_t right = std::size_t{std::min(2 * x + 1, aboveWidth - 1)} * 4;
+                for (std::size_t c = 0; c < 4; ++c)
+                    out[4 * x + c] = static_cast<unsigned char>(
+                        mean(mean(lower[left + c], lower[right + c]), mean(upper[left + c], upper[right + c])));
+            }
+        }
+        levels.push_back(std::move(level));
+        above = levels.back().bytes.data();
+        aboveWidth = levels.back().width;
+        aboveHeight = levels.back().height;
+        abovePitch = aboveWidth * 4;
+    }
+    return levels;
+}
+
+ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize, bool mipmaps)
+    : paths_(std::move(paths)), maxSize_(maxSize), mipmaps_(mipmaps),
       ahead_(std::max<std::size_t>(2, std::thread::hardware_concurrency())), decoded_(paths_.size()) {
     for (std::size_t i = 0; i < std::min(ahead_, paths_.size()); ++i)
         start(i);
@@ -156,8 +187,12 @@ ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize)
 void ImageDecodeQueue::start(std::size_t index) {
     if (paths_[index].empty())
         return;
-    decoded_[index] = std::async(std::launch::async, [path = paths_[index], maxSize = maxSize_] {
-        return decodeImage(path, maxSize);
+    decoded_[index] = std::async(std::launch::async, [path = paths_[index], maxSize = maxSize_, mipmaps = mipmaps_] {
+        DecodedImage image = decodeImage(path, maxSize);
+        if (mipmaps && image.bitmap != nullptr)
+            image.mipLevels = halvedLevels(FreeImage_GetBits(image.bitmap.get()), image.width, image.height,
+                                           FreeImage_GetPitch(image.bitmap.get()));
+        return image;
     });
 }
 

@@ -23,12 +23,27 @@ struct FreeImageUnload {
 };
 using Bitmap = std::unique_ptr<FIBITMAP, FreeImageUnload>;
 
+// One mip level below the image: tightly packed BGRA rows, bottom-up.
+struct MipLevel {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<unsigned char> bytes;
+};
+
 struct DecodedImage {
     Bitmap bitmap; // 32-bit BGRA; null when the file gave no image
     unsigned width = 0;
     unsigned height = 0;
     std::string reason; // why there is no image, for reportImageFailure
+    std::vector<MipLevel> mipLevels; // levels 1 to 1 x 1, when asked for
 };
+
+// The mip levels below a 32-bit image, each half the size of the one above
+// (rounded down, at least 1), down to 1 x 1. A texel is the mean of the
+// 2 x 2 texels above it, each row's pair first and rounded up at each halving,
+// as Mesa's glGenerateMipmap on llvmpipe rounds, so the textures come out the
+// same; along a side of odd length the last texel of each pair repeats.
+std::vector<MipLevel> halvedLevels(const unsigned char* bgra, unsigned width, unsigned height, unsigned pitch);
 
 // The image at `path`, refused when either side is above `maxSize` pixels.
 // Formats whose size FreeImage cannot read before decoding (GIF, DDS and a
@@ -37,13 +52,14 @@ DecodedImage decodeImage(const std::string& path, int maxSize);
 
 // Decoding is plain CPU work and needs no GL context, so a batch of files is
 // decoded on worker threads, a few files ahead of the caller, while the
-// caller uploads the ones before on the GL thread. next() hands the images
+// caller uploads the ones before on the GL thread; with `mipmaps` the
+// workers also make each image's mip levels. next() hands the images
 // over in the order of `paths`, waiting for each as needed; an empty path
 // gives an empty image without decoding anything. How far ahead the workers
 // go bounds the memory: at most that many decoded images wait at once.
 class ImageDecodeQueue {
 public:
-    ImageDecodeQueue(std::vector<std::string> paths, int maxSize);
+    ImageDecodeQueue(std::vector<std::string> paths, int maxSize, bool mipmaps = false);
     // Waits for the workers still decoding (each future does on its own).
     ~ImageDecodeQueue() = default;
     ImageDecodeQueue(const ImageDecodeQueue&) = delete;
@@ -57,6 +73,7 @@ private:
 
     std::vector<std::string> paths_;
     int maxSize_;
+    bool mipmaps_;
     std::size_t ahead_;
     std::size_t nextIndex_ = 0;
     std::vector<std::future<DecodedImage>> decoded_;

@@ -1,5 +1,6 @@
 #include "render/Level.h"
 
+#include "render/GLDebug.h"
 #include "render/LightsBlock.h"
 #include "render/PassProfile.h"
 #include "render/PointLight.h"
@@ -42,6 +43,16 @@ Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList
 
     setUpLightsBlock();
 
+    shadowSampler = rtr::gl::SamplerName::generate();
+    const GLuint sampler = shadowSampler.get();
+    glSamplerParameteri(sampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glSamplerParameteri(sampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    for (const GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+        glSamplerParameteri(sampler, wrap, GL_CLAMP_TO_EDGE);
+    rtr::labelObject(GL_SAMPLER, sampler, "shadow comparison");
+
     for (const auto& object : this->transparentObjects)
         transparentCentres.push_back(localCentre(*object->mesh));
     transparentOrder.reserve(this->transparentObjects.size());
@@ -55,6 +66,7 @@ Level::~Level() {
     opaqueObjects.clear();
     secondaryObjects.clear();
     materials.clear();
+    shadowSampler.reset();
 }
 
 Level::OwnedList Level::own(ObjectList list) {
@@ -97,6 +109,7 @@ void Level::initShadowSamplers() {
     glUseProgram(litProgram->program);
     for (int i = 0; i < 5; ++i)
         shadowSamplerLocations[i] = glGetUniformLocation(litProgram->program, names[i]);
+    shadowMapBoundLocation = glGetUniformLocation(litProgram->program, "shadowMapBound");
     glUseProgram(0);
 }
 
@@ -152,11 +165,17 @@ void Level::draw(const Frustum& frustum) {
 
     // The fire light (the first one added) is the one with a shadow map.
     const int shadow = shadowMapOfLight(2);
-    if (shadow != -1 && shadowsEnabled == 1) {
+    const bool bound = shadow != -1 && shadowsEnabled == 1;
+    if (bound) {
         glActiveTexture(GL_TEXTURE2);
         glUniform1i(shadowSamplerLocations[0], 2);
         glBindTexture(GL_TEXTURE_CUBE_MAP, static_cast<GLuint>(shadow));
+        glBindSampler(2, shadowSampler.get());
     }
+    // A comparing lookup without a depth map to compare with has no defined
+    // result (Mesa reads it as wholly shadowed): the program looks up only
+    // when told a map is there.
+    glUniform1i(shadowMapBoundLocation, bound ? 1 : 0);
 
     {
         rtr::PassTimer timer(rtr::Pass::SceneOpaque);
@@ -191,5 +210,7 @@ void Level::draw(const Frustum& frustum) {
     if (shadow != -1) {
         glActiveTexture(GL_TEXTURE2);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+        // The water reads its dUdV map on unit 2 with its own parameters.
+        glBindSampler(2, 0);
     }
 }

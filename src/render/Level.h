@@ -7,6 +7,7 @@
 
 #include "effects/Skybox.h"
 #include "render/Buffer.h"
+#include "render/GLObjects.h"
 #include "scene/SceneObject.h"
 
 #include <cstddef>
@@ -32,7 +33,7 @@ public:
           std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera);
     // Releases the lights buffer and the staging bytes, deletes the water,
     // transparent and opaque objects in that order, then the fire objects and
-    // the materials they drew with, and finally the sky.
+    // the materials they drew with, the shadow sampler, and finally the sky.
     ~Level() override;
 
     void update(double elapsed) override;
@@ -44,6 +45,8 @@ public:
     virtual int shadowMapOfLight(int key) const;
     virtual std::vector<PointLight*> lights() const { return lightList; }
     virtual int lightCount() const { return static_cast<int>(lightList.size()); }
+    // Looks up the five shadow samplers "depth_map" to "depth_map5" and
+    // "shadowMapBound" in the lit program.
     virtual void initShadowSamplers();
     // After each link of the lit program: its "Lights" block and shadow
     // samplers, then what every object and material reads of it.
@@ -88,6 +91,12 @@ private:
     Skybox sky;
     bool initialised = false;
     GLint shadowSamplerLocations[5] = {-1, -1, -1, -1, -1};
+    GLint shadowMapBoundLocation = -1; // "shadowMapBound": 1 while the map is on unit 2
+    // How the lit program reads the shadow cube map on unit 2: comparing
+    // with the reference depth of each lookup, bilinearly filtered, so one
+    // lookup gives a 2 x 2 filtered comparison. The map's own parameters
+    // stay plain (no comparison), for the debug view.
+    rtr::gl::SamplerName shadowSampler;
     std::unique_ptr<rtr::UniformBuffer> lightsBuffer;
     std::vector<std::byte> staging;
     std::size_t lastUploadSize = 0;

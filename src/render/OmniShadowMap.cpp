@@ -8,10 +8,14 @@
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
 #include "scene/ImportObject.h"
+#include "scene/Mesh.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -103,6 +107,7 @@ void OmniShadowMap::setUpPrograms() {
         faceMatrixLocations[face] = glGetUniformLocation(firstPassProgram->program, name.c_str());
     }
     modelLocation = glGetUniformLocation(firstPassProgram->program, "M");
+    faceMaskLocation = glGetUniformLocation(firstPassProgram->program, "faceMask");
     nearFarLocation = glGetUniformLocation(firstPassProgram->program, "near_far");
     lightPositionLocation = glGetUniformLocation(firstPassProgram->program, "light_pos");
     glUseProgram(0);
@@ -121,7 +126,28 @@ OmniShadowMap::~OmniShadowMap() {
     debugVertexArray.reset();
 }
 
-void OmniShadowMap::renderShadowPass(PointLight& light) {
+const OmniShadowMap::Bounds& OmniShadowMap::boundsOf(const ImportObject& object) {
+    const auto found = casterBounds.find(&object);
+    if (found != casterBounds.end())
+        return found->second;
+    Bounds bounds;
+    const Mesh& mesh = *object.mesh;
+    const float* positions = object.mesh->getPositions();
+    const unsigned count = mesh.getVertexCount();
+    if (positions != nullptr && count > 0) {
+        glm::vec3 lowest(positions[0], positions[1], positions[2]), highest = lowest;
+        for (unsigned v = 1; v < count; ++v) {
+            const glm::vec3 p(positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]);
+            lowest = glm::min(lowest, p);
+            highest = glm::max(highest, p);
+        }
+        bounds.centre = (lowest + highest) * 0.5f;
+        bounds.radius = 0.5f * glm::length(highest - lowest);
+    }
+    return casterBounds.emplace(&object, bounds).first->second;
+}
+
+void OmniShadowMap::renderShadowPass(PointLight& light, bool faceCulling) {
     rtr::PassTimer timer(rtr::Pass::Shadow);
     glBindFramebuffer(GL_FRAMEBUFFER, framebufferName.get());
     glViewport(0, 0, width, height);
@@ -146,8 +172,26 @@ void OmniShadowMap::renderShadowPass(PointLight& light) {
     const glm::vec4 lightPosition(light.position, 1.0f);
     glUniform4fv(lightPositionLocation, 1, glm::value_ptr(lightPosition));
 
+    constexpr GLint kAllFaces = 0x3f;
     for (const Level::ObjectList* casters : {&opaque, &fire})
         for (const ImportObject* object : *casters) {
+            GLint faces = kAllFaces;
+            if (faceCulling) {
+                // The sphere in the world: its centre moved by the object's
+                // matrix, its radius by the matrix's largest stretch.
+                const Bounds& bounds = boundsOf(*object);
+                const glm::mat4& m = object->modelMatrix;
+                const float stretch = std::sqrt(std::max({glm::dot(glm::vec3(m[0]), glm::vec3(m[0])),
+                                                          glm::dot(glm::vec3(m[1]), glm::vec3(m[1])),
+                                                          glm::dot(glm::vec3(m[2]), glm::vec3(m[2]))}));
+                faces = static_cast<GLint>(cubeFacesReached(light, glm::vec3(m * glm::vec4(bounds.centre, 1.0f)),
+                                                            bounds.radius * stretch));
+                if (faces == 0)
+                    continue;
+            }
+            // With every face named, the geometry stage still drops what a
+            // face cannot show; the uniform's sign tells it not to.
+            glUniform1i(faceMaskLocation, faceCulling ? faces : -1);
             glBindVertexArray(object->getDepthVao());
             glUniformMatrix4fv(modelLocation, 1, GL_FALSE, glm::value_ptr(object->modelMatrix));
             glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * object->getFaceCount()), GL_UNSIGNED_INT, nullptr);

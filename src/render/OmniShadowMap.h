@@ -11,7 +11,12 @@
 
 #include "render/GLObjects.h"
 
+#include <glm/vec3.hpp>
+
+#include <unordered_map>
+
 class CameraSet;
+class ImportObject;
 class Level;
 class PointLight;
 class ShaderProgram;
@@ -32,8 +37,11 @@ public:
 
     // Renders the Level's opaque and fire objects into the cube map from the
     // light's position with its current face matrices, and hands the map to
-    // the light. Leaves the viewport at the map's size.
-    void renderShadowPass(PointLight& light);
+    // the light. Leaves the viewport at the map's size. With `faceCulling`
+    // each caster goes only to the faces its bounding sphere reaches and the
+    // geometry stage drops triangles beyond a face's frustum; the map is the
+    // same either way, only cheaper (off with the frustum culling switch).
+    void renderShadowPass(PointLight& light, bool faceCulling = true);
     // The map on a cube of half-size 1 around the light, seen by the
     // selected camera through all geometry, on whatever is bound now.
     void drawShadowDebug(const PointLight& light);
@@ -57,7 +65,17 @@ private:
     ShaderProgram* firstPassProgram;
     Level* level;
     CameraSet* cameras;
+    // Where a caster's vertices lie in its own space: the middle of their
+    // box and the half-diagonal, for the test against the faces.
+    struct Bounds {
+        glm::vec3 centre{0.0f};
+        float radius = 0.0f;
+    };
+    const Bounds& boundsOf(const ImportObject& object);
+
+    std::unordered_map<const ImportObject*, Bounds> casterBounds;
     GLint modelLocation = -1; // "M"
+    GLint faceMaskLocation = -1;
     GLint faceMatrixLocations[6] = {-1, -1, -1, -1, -1, -1};
     GLint lightPositionLocation = -1;
     GLint nearFarLocation = -1;

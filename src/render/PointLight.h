@@ -32,3 +32,9 @@ public:
 // light mapped from [near, far] to [0, 1], so the degenerate near plane does
 // no harm.
 void updateFaceMatrices(PointLight& light);
+
+// The cube faces of the light's map that a sphere (world centre, radius)
+// may show in: bit i for face i. A face is left out only when the sphere
+// lies wholly beyond one side of its frustum or behind the light, with a
+// margin for rounding, so what is left out could not have drawn a texel.
+unsigned cubeFacesReached(const PointLight& light, const glm::vec3& centre, float radius);

@@ -17,6 +17,12 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -40,7 +46,6 @@ std::string afterLast(const std::string& text, char separator) {
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 void setSamplingAndUnbind() {
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -98,20 +103,86 @@ AssimpLoader::~AssimpLoader() {
     normalTextures.clear();
 }
 
-const aiScene* AssimpLoader::loadScene(const std::string& path) {
-    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
+AssimpLoader::SceneRead AssimpLoader::readScene(const std::string& path, Assimp::Importer& importer) {
+    SceneRead read;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        const int error = errno;
-        std::cout << "Couldn't open file" << std::endl << path << ": " << std::strerror(error) << std::endl;
-        return nullptr;
+        read.headline = "Couldn't open file";
+        read.reason = std::strerror(errno);
+        return read;
     }
     std::fclose(file);
-    scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
-    if (scene == nullptr) {
-        std::cout << "Couldn't load File" << std::endl << path << ": " << importer.GetErrorString() << std::endl;
-        return nullptr;
+    read.scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_Quality);
+    if (read.scene == nullptr) {
+        read.headline = "Couldn't load File";
+        read.reason = importer.GetErrorString();
     }
+    return read;
+}
+
+namespace {
+
+// Reads still running on worker threads, waited for at exit: the importer
+// library's own static objects must outlive every import.
+std::mutex runningReadsMutex;
+std::condition_variable runningReadsDone;
+int runningReads = 0;
+
+void waitForRunningReads() {
+    std::unique_lock<std::mutex> lock(runningReadsMutex);
+    runningReadsDone.wait_for(lock, std::chrono::seconds(5), [] { return runningReads == 0; });
+}
+
+} // namespace
+
+void AssimpLoader::startLoading(const std::string& path) {
+    static const bool exitWaits = (std::atexit(waitForRunningReads), true);
+    (void)exitWaits;
+    std::promise<WorkerRead> promise;
+    std::future<WorkerRead> read = promise.get_future();
+    {
+        std::lock_guard<std::mutex> lock(runningReadsMutex);
+        ++runningReads;
+    }
+    try {
+        // Detached: a read that never ends (a file that blocks on opening)
+        // must not hold up the program, whose loadScene would then wait as
+        // it always did.
+        std::thread([path, promise = std::move(promise)]() mutable {
+            try {
+                WorkerRead result{std::make_unique<Assimp::Importer>(), {}};
+                result.read = readScene(path, *result.importer);
+                promise.set_value(std::move(result));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+            std::lock_guard<std::mutex> lock(runningReadsMutex);
+            --runningReads;
+            runningReadsDone.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> lock(runningReadsMutex);
+        --runningReads;
+        return; // no thread to be had: loadScene reads the file itself
+    }
+    pendingPath = path;
+    pendingRead = std::move(read);
+}
+
+const aiScene* AssimpLoader::loadScene(const std::string& path) {
+    rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
+    SceneRead read;
+    if (pendingRead.valid() && pendingPath == path) {
+        WorkerRead taken = pendingRead.get();
+        workerImporter = std::move(taken.importer);
+        read = std::move(taken.read);
+    } else {
+        read = readScene(path, importer);
+    }
+    pendingRead = {};
+    if (read.scene == nullptr)
+        std::cout << read.headline << std::endl << path << ": " << read.reason << std::endl;
+    scene = read.scene;
     return scene;
 }
 
@@ -145,7 +216,8 @@ bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& texture
         }
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    rtr::ImageDecodeQueue images(std::move(decodePaths), maxSize);
+    // The workers make the mip levels too, so the GL thread only uploads.
+    rtr::ImageDecodeQueue images(std::move(decodePaths), maxSize, true);
     uploadTable(diffuseTextures, Table::Diffuse, textureFolder, images);
     uploadTable(normalTextures, Table::Normals, textureFolder, images);
     return true;
@@ -188,6 +260,10 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image.width),
                      static_cast<GLsizei>(image.height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
                      FreeImage_GetBits(image.bitmap.get()));
+        GLint level = 0;
+        for (const rtr::MipLevel& mip : image.mipLevels)
+            glTexImage2D(GL_TEXTURE_2D, ++level, static_cast<GLint>(internalFormat), static_cast<GLsizei>(mip.width),
+                         static_cast<GLsizei>(mip.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, mip.bytes.data());
         rtr::labelObject(GL_TEXTURE, name, path);
         setSamplingAndUnbind();
     }

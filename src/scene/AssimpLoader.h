@@ -10,6 +10,7 @@
 
 #include <assimp/Importer.hpp>
 
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,8 +43,17 @@ public:
     // Prints "Couldn't open file" or "Couldn't load File" and returns null on
     // failure, with a second line "<path>: <reason>" (the system's error or
     // the importer's). The importer keeps the scene alive until the loader
-    // goes.
+    // goes. A read of the same path started by startLoading is taken over
+    // (waiting for it as needed), and its failure is told here, so the
+    // messages come where they always did.
     const aiScene* loadScene(const std::string& path);
+
+    // Starts reading `path` on a worker thread (the import needs no GL
+    // context), for the next loadScene of that path. The worker says
+    // nothing itself. A process that ends before it is done waits for it a
+    // few seconds at most: the importer's library must not be torn down
+    // under a running import.
+    void startLoading(const std::string& path);
 
     // Uploads every texture file that a material names as diffuse or normal
     // map, from `textureFolder` + the file name after the last "/". Returns
@@ -72,6 +82,8 @@ public:
     // Level only point into the set.
     std::unique_ptr<CameraSet> cameras;
     Assimp::Importer importer;
+    // The importer of a read taken over from startLoading's worker.
+    std::unique_ptr<Assimp::Importer> workerImporter;
     const aiScene* scene = nullptr;
     std::map<std::string, GLuint> diffuseTextures;
     std::map<std::string, GLuint> normalTextures;
@@ -89,6 +101,22 @@ public:
     GLuint currentNormalTexture = 0;
 
 private:
+    // What a read of a scene file gives: the scene, held by the importer
+    // that read it, or the failure's two lines.
+    struct SceneRead {
+        const aiScene* scene = nullptr;
+        std::string headline; // "Couldn't open file" or "Couldn't load File"
+        std::string reason;
+    };
+    struct WorkerRead {
+        std::unique_ptr<Assimp::Importer> importer;
+        SceneRead read;
+    };
+    static SceneRead readScene(const std::string& path, Assimp::Importer& importer);
+
+    std::string pendingPath;
+    std::future<WorkerRead> pendingRead;
+
     enum class Table { Diffuse, Normals };
     // Uploads the table's entries in order, taking each one's image from
     // `images`, which decodes both tables' files ahead on worker threads.

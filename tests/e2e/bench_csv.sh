@@ -1,7 +1,7 @@
 # The profile's CSV from a short run at a small size: a header naming every
 # pass, one row per camera of the generated scene, and in each row passes
 # that add up to the whole frame within 10 % (the timers cover the frame,
-# and no pass is counted twice), with a floor to divide by.
+# and no pass is counted twice), with a floor to divide by; and its chart.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 320x180x24
 
@@ -48,5 +48,13 @@ for attempt in 1 2 3; do
   adds_up && break
   [ "$attempt" -lt 3 ] || fail "figures that do not add up, in three runs"
   echo "run $attempt: figures that do not add up; measuring again"
+done
+
+# The chart of scripts/bench.sh --plot, from this CSV: a bar part for every
+# pass, and the floor.
+svg="$WORK/profile.svg"
+gnuplot -e "csv='$csv'; svg='$svg'" "$THALVEK_SOURCE_DIR/bench/profile.gp" 2>>"$WORK/err.txt" || fail "gnuplot failed"
+for name in ${passes//,/ } floor; do
+  grep -q "<title>$name</title>" "$svg" || fail "the chart has no $name"
 done
 echo "PASS"

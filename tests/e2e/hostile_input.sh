@@ -24,4 +24,23 @@ expect_failure ../Textures/skybox/nightsky_up.png \
 grep -qx "Failed to load textures for skybox" "$WORK/out.txt" || fail "the sky did not say it failed"
 # Nothing about the files that are good, however they are named or stored.
 ! grep -q "granite\|grey16\|bump" "$WORK/out.txt" || fail "a good texture was reported"
+
+# Every start-up message, in the order it has always come, though the scene
+# file is read while the window is made and the textures and their mip
+# levels are made on worker threads: the driver's version first, then the
+# scene's textures in the order of their tables, then the sky's.
+head -n 1 "$WORK/out.txt" | grep -q '^Using OpenGL ' || fail "the first line does not name the OpenGL version"
+tail -n +2 "$WORK/out.txt" | sed 's/more than the [0-9]* this/more than the N this/' >"$WORK/messages.txt"
+cat >"$WORK/expected.txt" <<'EOF'
+Failed to open file '../Textures/new/aaa'
+../Textures/new/aaa: only jpg, jpeg and png files are used as colour textures
+Failed to open file '../Textures/new/folder.png'
+../Textures/new/folder.png: Is a directory
+Failed to open file '../Textures/new/huge.png'
+../Textures/new/huge.png: 60000 x 60000 pixels, more than the N this driver takes in either direction
+Failed to open file '../Textures/skybox/nightsky_up.png'
+../Textures/skybox/nightsky_up.png: face -Y is 512 x 512 pixels, face +X 1024 x 1024 pixels; the six faces must be square and of one size
+Failed to load textures for skybox
+EOF
+diff "$WORK/expected.txt" "$WORK/messages.txt" >&2 || fail "the start-up messages changed or came in another order"
 echo "PASS"

@@ -8,10 +8,14 @@
 #include "app/InputController.h"
 #include "effects/Water.h"
 #include "render/FrameRenderer.h"
+#include "render/ScreenFootprint.h"
 #include "support/ChildProcess.h"
 #include "support/DemoHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
 
 using namespace testing_support;
 
@@ -71,14 +75,15 @@ protected:
         glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     }
-    // Whether the marker is still at pixel (x, y) of the target (GL's
-    // bottom-left origin).
-    static bool reflectionStillMarked(int x, int y) {
+    // Pixel (x, y) of the target (GL's bottom-left origin).
+    static Rgba reflectionPixel(int x, int y) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, water->getReflectionFramebuffer());
         const Image pixel = readPixels(x, y, 1, 1);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        return pixel.at(0, 0) == Rgba{0, 255, 0, 255};
+        return pixel.at(0, 0);
     }
+    // Whether the marker is still there.
+    static bool reflectionStillMarked(int x, int y) { return reflectionPixel(x, y) == Rgba{0, 255, 0, 255}; }
 
     DemoHarness demo_{kWidth, kHeight};
 };
@@ -216,7 +221,11 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
         EXPECT_FALSE(reflectionStillMarked(1023, 1023));
     }
 
-    // In view again, the pass renders at least where the pool shows it.
+    // In view again, the pass renders at least where the pool shows it,
+    // and as far around it as its ripples shift the lookups (0.05 of the
+    // half-screen, 25 texels of the target). The corners of the surface's
+    // bounding rectangle lie well off the round surface: there the target
+    // is only cleared (to the clear colour), nothing is drawn.
     inputController->frustumCulling = 1;
     camera.direction = -camera.direction;
     camera.refreshView();
@@ -224,15 +233,48 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
     demo_.render();
     EXPECT_TRUE(frameRenderer->isWaterVisible());
     const std::vector<bool> pool = poolPixels();
+    constexpr int kReach = 24;
     int marked = 0, wet = 0;
-    for (int y = 0; y < kHeight; y += 4)
-        for (int x = 0; x < kWidth; x += 4)
+    for (int y = 0; y < kHeight; y += 2)
+        for (int x = 0; x < kWidth; x += 2)
             if (pool[y * kWidth + x]) {
                 ++wet;
-                marked += reflectionStillMarked((2 * x + 1) * 512 / kWidth, (2 * (kHeight - 1 - y) + 1) * 512 / kHeight);
+                const int u = (2 * x + 1) * 512 / kWidth, v = (2 * (kHeight - 1 - y) + 1) * 512 / kHeight;
+                for (const auto& [du, dv] : {std::pair{0, 0}, {kReach, 0}, {-kReach, 0}, {0, kReach}, {0, -kReach}})
+                    marked += reflectionStillMarked(std::clamp(u + du, 0, 1023), std::clamp(v + dv, 0, 1023));
             }
     EXPECT_GT(wet, 20);
-    EXPECT_EQ(marked, 0) << "the pool would show the marker";
+    EXPECT_EQ(marked, 0) << "the pool or its ripples would show the marker";
+
+    const glm::mat4 viewProjection = camera.getProjectionMatrix() * camera.getViewMatrix();
+    const rtr::ScreenRect rect = rtr::screenFootprint(viewProjection, water->lowestCorner(), water->highestCorner());
+    const std::vector<glm::vec3>& outline = water->outlineEdges();
+    const auto ndc = [&viewProjection](const glm::vec3& p) {
+        const glm::vec4 clip = viewProjection * glm::vec4(p, 1.0f);
+        return glm::vec2(clip) / clip.w;
+    };
+    int offTheSurface = 0;
+    for (const glm::vec2& corner : {rect.lower, rect.upper, glm::vec2(rect.lower.x, rect.upper.y),
+                                    glm::vec2(rect.upper.x, rect.lower.y)}) {
+        // Outside the surface's outline (no crossing to its right an odd
+        // number of times) and more than twice the ripples' reach from it.
+        bool inside = false;
+        float nearest = 1e9f;
+        for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
+            const glm::vec2 a = ndc(outline[i]), b = ndc(outline[i + 1]);
+            if ((a.y > corner.y) != (b.y > corner.y) && corner.x < a.x + (corner.y - a.y) / (b.y - a.y) * (b.x - a.x))
+                inside = !inside;
+            const float t = std::clamp(glm::dot(corner - a, b - a) / glm::dot(b - a, b - a), 0.0f, 1.0f);
+            nearest = std::min(nearest, glm::length(corner - (a + t * (b - a))));
+        }
+        const glm::ivec2 texel = glm::clamp(glm::ivec2((corner * 0.5f + 0.5f) * 1024.0f), 0, 1023);
+        if (inside || nearest < 0.1f || glm::any(glm::greaterThan(glm::abs(corner), glm::vec2(0.95f))))
+            continue;
+        ++offTheSurface;
+        EXPECT_EQ(reflectionPixel(texel.x, texel.y), kMagenta) << "drawn off the surface at " << texel.x << ", "
+                                                               << texel.y;
+    }
+    EXPECT_GT(offTheSurface, 0) << "no corner of the surface's rectangle lies off it on screen";
 }
 
 TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {

@@ -205,7 +205,8 @@ TEST_F(LevelTest, ANearerTransparentObjectCoversAFartherOneWhateverTheirListOrde
 
 TEST_F(LevelTest, ShadowCubeMapGoesToUnitTwoOnlyWhileShadowsAreOn) {
     // The first light (the moon here) owns the shadow map. A map whose every
-    // texel is nearer than the wall puts the whole wall in its shadow.
+    // texel is nearer than the wall puts the whole wall in its shadow (a
+    // depth map, as the lit program reads it through a comparing sampler).
     std::vector<Material*> materials;
     auto* wall = square({0, 0, 0}, glm::vec4(0.8f, 0.8f, 0.8f, 1.0f), materials);
     auto level = makeLevel({wall}, {}, materials);
@@ -214,7 +215,8 @@ TEST_F(LevelTest, ShadowCubeMapGoesToUnitTwoOnlyWhileShadowsAreOn) {
     glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
     const float nearDepth = 0.001f;
     for (GLenum face = 0; face < 6; ++face)
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_R32F, 1, 1, 0, GL_RED, GL_FLOAT, &nearDepth);
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT24, 1, 1, 0, GL_DEPTH_COMPONENT,
+                     GL_FLOAT, &nearDepth);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);

@@ -136,6 +136,50 @@ TEST(ShadowPass, AnIncompleteFramebufferIsReportedAndTheProgramGoesOn) {
 
 namespace {
 
+// The six faces of the map as stored, 24-bit depth in 32-bit words.
+std::vector<GLuint> readFaces(GLuint cube) {
+    std::vector<GLuint> texels(6 * kFace * kFace);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    for (int face = 0; face < 6; ++face)
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT,
+                      texels.data() + face * kFace * kFace);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    return texels;
+}
+
+} // namespace
+
+TEST(ShadowPass, SendingCastersOnlyToTheFacesTheyReachLeavesTheMapTheSame) {
+    // The generated clearing: the ground around the light reaches all six
+    // faces, the logs, stones and trees one or a few, some across a face's
+    // edge. Wherever the light stands, the map with the casters culled per
+    // face is the map with every caster sent to every face, texel for texel.
+    DemoHarness demo(64, 36);
+    ASSERT_TRUE(demo.ok());
+    PointLight& light = *level->lights().front();
+    const glm::vec3 fire = light.position;
+    for (const glm::vec3& offset : {glm::vec3(0.0f), glm::vec3(2.5f, -3.2f, 1.5f), glm::vec3(-7.0f, -2.0f, -9.0f),
+                                    glm::vec3(11.0f, 1.0f, 6.0f)}) {
+        light.position = fire + offset;
+        updateFaceMatrices(light);
+        shadowMap->renderShadowPass(light, false);
+        const std::vector<GLuint> everywhere = readFaces(shadowMap->cubeMap());
+        shadowMap->renderShadowPass(light, true);
+        const std::vector<GLuint> culled = readFaces(shadowMap->cubeMap());
+        int differing[6] = {}, covered = 0;
+        for (std::size_t i = 0; i < culled.size(); ++i) {
+            differing[i / (kFace * kFace)] += culled[i] != everywhere[i] ? 1 : 0;
+            covered += everywhere[i] != 0xffffffffu ? 1 : 0;
+        }
+        for (int face = 0; face < 6; ++face)
+            EXPECT_EQ(differing[face], 0) << "face " << face << ", light at offset " << offset.x << ", " << offset.y
+                                          << ", " << offset.z;
+        EXPECT_GT(covered, 6 * kFace * kFace / 4) << "the casters should fill much of the map";
+    }
+}
+
+namespace {
+
 // The program's own frame on a small scene: a 20 x 20 floor, a 1.5 box on it
 // from (1.5, 0, -0.75), a 1.5 plank 0.25 above the floor from (2, 0.25, -3.5),
 // and no fire object, so the fire light (the first light, the one with the

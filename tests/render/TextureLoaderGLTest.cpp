@@ -1,8 +1,10 @@
 // Image files become 32-bit textures whatever their depth or type, rows
 // bottom-up as FreeImage holds them; bad files (lying headers, folders,
 // unknown types) print the loader's two lines and leave the new texture
-// bound; a cube map stops at its first missing or mis-sized face.
+// bound; a cube map stops at its first missing or mis-sized face; mip
+// levels made on the CPU are the ones the driver would make.
 
+#include "render/ImageFile.h"
 #include "render/TextureLoader.h"
 #include "support/GLTestContext.h"
 #include "support/HostileFiles.h"
@@ -10,11 +12,14 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 using namespace testing_support;
@@ -260,4 +265,29 @@ TEST_F(Textures, CubeMapNamesAFaceOfAnotherSize) {
               "Failed to open file '" + paths[3] + "'\n" + paths[3] +
                   ": face -Y is 4 x 4 pixels, face +X 2 x 2 pixels; the six faces must be square and of one size\n");
     EXPECT_EQ(levelParameter(GL_TEXTURE_CUBE_MAP_POSITIVE_X + 3, GL_TEXTURE_WIDTH), 0);
+}
+
+TEST_F(Textures, MipLevelsMadeOnTheCpuAreTheDriversOwn) {
+    // The scene's textures get their mip levels from the decoding workers
+    // instead of glGenerateMipmap; the driver's would have been these,
+    // texel for texel, down to 1 x 1 (sides of 1 included).
+    for (const auto& [width, height] : {std::pair{64u, 32u}, std::pair{2u, 16u}}) {
+        std::vector<unsigned char> texels(std::size_t{width} * height * 4);
+        for (std::size_t i = 0; i < texels.size(); ++i)
+            texels[i] = static_cast<unsigned char>((i * 7919u + i / 5 * 31u) % 251u);
+        const std::vector<rtr::MipLevel> levels = rtr::halvedLevels(texels.data(), width, height, width * 4);
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+                     GL_UNSIGNED_BYTE, texels.data());
+        glGenerateMipmap(GL_TEXTURE_2D);
+        ASSERT_EQ(levels.size(), static_cast<std::size_t>(std::log2(std::max(width, height))));
+        for (std::size_t level = 0; level < levels.size(); ++level) {
+            std::vector<unsigned char> driver(levels[level].bytes.size());
+            glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level + 1), GL_BGRA, GL_UNSIGNED_BYTE, driver.data());
+            EXPECT_EQ(levels[level].bytes, driver) << width << " x " << height << ", level " << level + 1;
+        }
+        glDeleteTextures(1, &texture);
+    }
 }
