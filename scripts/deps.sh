@@ -12,6 +12,8 @@ packages=(
   xvfb xauth xdotool
   # thalvek-record encodes through ffmpeg; the tests read its files with ffprobe
   ffmpeg
+  # the check of every shader file against GLSL 3.30
+  glslang-tools
 )
 
 missing=()
