@@ -14,6 +14,8 @@ packages=(
   ffmpeg
   # the check of every shader file against GLSL 3.30
   glslang-tools
+  # the tests on zink, which runs on the Vulkan driver lavapipe
+  mesa-vulkan-drivers
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace testing_support {
@@ -58,6 +59,13 @@ GLTestContext::GLTestContext(int width, int height) : width_(width), height_(hei
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(collect, this);
     }
+    // A driver run must not pass on another driver: Mesa falls back to one
+    // it has when the one asked for cannot start.
+    const char* driver = std::getenv("GALLIUM_DRIVER");
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (driver != nullptr && (renderer == nullptr || std::strstr(renderer, driver) == nullptr))
+        ADD_FAILURE() << "GALLIUM_DRIVER=" << driver << " asks for a driver, but the context's is "
+                      << (renderer != nullptr ? renderer : "unknown");
     ::window = window_;
     ::screenWidth = width;
     ::screenHeight = height;
