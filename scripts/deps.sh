@@ -24,6 +24,10 @@ packages=(
   dpkg-dev file lintian desktop-file-utils
   # scripts/bench.sh --plot draws the profile's chart
   gnuplot-nox
+  # the check of every shader file against GLSL 3.30
+  glslang-tools
+  # the tests on zink, which runs on the Vulkan driver lavapipe
+  mesa-vulkan-drivers
 )
 
 missing=()

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -97,6 +98,12 @@ TEST(Water, ReflectionTargetIs1024SquareWhateverTheWindow) {
 TEST(Water, MaskAndSurfaceDrawEveryTriangleOfThePoolOnce) {
     DemoHarness demo(64, 36);
     ASSERT_TRUE(demo.ok());
+    // A driver fault: softpipe (Mesa 22.3) counts no primitives in this
+    // query. One triangle, glDrawArrays(GL_TRIANGLES, 0, 3) between
+    // glBeginQuery and glEndQuery(GL_PRIMITIVES_GENERATED) with no transform
+    // feedback, reads back 0 there and 1 on llvmpipe and zink.
+    if (std::strstr(reinterpret_cast<const char*>(glGetString(GL_RENDERER)), "softpipe") != nullptr)
+        GTEST_SKIP() << "softpipe counts no primitives generated";
     ASSERT_NE(water, nullptr);
     const unsigned triangles = water->getSurface()->getFaceCount();
     ASSERT_GT(triangles, 100u) << "the generated pool is a fan of rings";

@@ -1,5 +1,7 @@
 #include "support/ChildProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -39,10 +41,11 @@ ChildResult runInChild(const std::function<void()>& body, double timeoutSeconds)
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
         close(errPipe[0]);
+        const bool failedBefore = ::testing::Test::HasFailure();
         body();
         std::cout.flush();
         std::fflush(nullptr);
-        _exit(0);
+        _exit(!failedBefore && ::testing::Test::HasFailure() ? kChildFailedAnExpectation : 0);
     }
     close(outPipe[1]);
     close(errPipe[1]);

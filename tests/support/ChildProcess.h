@@ -17,8 +17,13 @@ struct ChildResult {
     std::string err;
 };
 
+// The status of a child whose body returned after a failed expectation of
+// its own (a GL driver error that its GLTestContext reported, say).
+inline constexpr int kChildFailedAnExpectation = 70;
+
 // `body` runs in the child with standard input on /dev/null; returning from
-// it exits with status 0. A child still running after the timeout is killed.
+// it exits with status 0, or kChildFailedAnExpectation. A child still running
+// after the timeout is killed.
 ChildResult runInChild(const std::function<void()>& body, double timeoutSeconds = 30.0);
 
 } // namespace testing_support

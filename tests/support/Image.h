@@ -53,8 +53,11 @@ struct Tolerance {
 };
 
 // Compares with tests/<folder>/reference/<name>.png; writes the actual image
-// to <runtime>/test-output/<name>.png when they differ. With
-// THALVEK_UPDATE_REFERENCES=1 it writes the reference instead and passes.
+// to <runtime>/test-output/<name>.png when they differ (<name>-<driver>.png
+// on another driver than llvmpipe). With THALVEK_UPDATE_REFERENCES=1 it
+// writes the reference instead and passes, except on another driver
+// (GALLIUM_DRIVER), whose runs only compare, under the wider tolerance
+// their THALVEK_REFERENCE_TOLERANCE ("threshold,fraction,mean") may give.
 ::testing::AssertionResult matchesReference(const Image& actual, const std::string& folder,
                                             const std::string& name, Tolerance tolerance = {});
 
