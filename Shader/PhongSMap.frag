@@ -4,6 +4,11 @@
 // Light falls off with the square of the distance; the result is tone
 // mapped, so the ground by the fire glows without washing out and the
 // moonlit parts stay readable.
+// Built a second time with MIRRORED_VIEW defined, for the water's mirrored
+// pass: that picture is only seen through the pool's ripples and dimmed by
+// its Fresnel term, so it goes without normal maps and the fire's shadow.
+// The code is left out rather than branched around, since a software
+// rasteriser runs every branch for every fragment, on uniforms too.
 
 struct Light {
     vec3 position;
@@ -28,6 +33,7 @@ layout(std140) uniform Material {
 };
 
 uniform sampler2D colorTexture;  // unit 0
+#ifndef MIRRORED_VIEW
 uniform sampler2D normal_map;    // unit 1
 // Unit 2, given once after linking: left on unit 0 beside the 2D
 // "colorTexture" it would make every draw invalid. The Level binds the map
@@ -38,20 +44,18 @@ uniform samplerCubeShadow depth_map;
 // 1 while the Level has the map on unit 2 (shadows on, and a shadow pass
 // has run); a comparing lookup without one has no defined result.
 uniform int shadowMapBound;
-uniform float texCount;
 uniform int normalMapping;
 uniform int shadowMapping;
+#endif
+uniform float texCount;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
+#ifndef MIRRORED_VIEW
 in vec4 worldTangent;
+#endif
 in vec2 texCoord;
 in vec3 eyePosition;
-// 1 in the water's mirrored pass: the mirror turns every triangle's winding
-// around, so there the faces towards the eye are the ones GL calls back.
-// That picture is only seen through the pool's ripples and dimmed by its
-// Fresnel term, so it goes without normal maps and the fire's shadow.
-flat in int mirroredView;
 
 layout(location = 0) out vec4 colour;
 layout(location = 1) out vec4 sceneCopy;
@@ -66,9 +70,15 @@ const float kExposure = 1.4;
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
-    if (gl_FrontFacing == (mirroredView == 1))
+#ifdef MIRRORED_VIEW
+    // The mirror turns every triangle's winding around, so here the faces
+    // towards the eye are the ones GL calls back.
+    if (gl_FrontFacing)
         n = -n; // two-sided foliage cards
-    if (normalMapping == 1 && texCount > 1.5 && mirroredView == 0) {
+#else
+    if (!gl_FrontFacing)
+        n = -n; // two-sided foliage cards
+    if (normalMapping == 1 && texCount > 1.5) {
         vec3 t = worldTangent.xyz - n * dot(n, worldTangent.xyz);
         if (dot(t, t) > 1e-12) {
             t = normalize(t);
@@ -77,8 +87,11 @@ vec3 surfaceNormal() {
             n = normalize(mat3(t, b, n) * m);
         }
     }
+#endif
     return n;
 }
+
+#ifndef MIRRORED_VIEW
 
 // Reading the fire light's shadow cube map. Each texel holds the distance
 // from the light to the nearest caster, mapped from [near, far] to [0, 1]
@@ -130,11 +143,14 @@ float fireVisibility(Light light, vec3 facetNormal) {
     float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
     return texture(depth_map, vec4(shadowLookupDirection(ray), reference));
 }
+#endif
 
 void main() {
+#ifndef MIRRORED_VIEW
     // The plane of the triangle itself, for the shadow lookup; derivatives
     // need all fragments of a quad, so before any branch or discard.
     vec3 facet = cross(dFdx(worldPosition), dFdy(worldPosition));
+#endif
     vec4 base = texCount > 0.5 ? texture(colorTexture, texCoord) : diffuse;
     if (base.a < 0.02)
         discard; // fully clear texels of foliage cards
@@ -143,10 +159,12 @@ void main() {
     vec3 toEye = normalize(eyePosition - worldPosition);
 
     vec3 lit = albedo * ambient.rgb * kNightAmbient * 5.0;
+#ifndef MIRRORED_VIEW
     // The shadowed light's contribution as if unshadowed; its shadow is
     // looked up once the rest of the light is known.
     vec3 fireLight = vec3(0.0);
     Light fire;
+#endif
     for (int i = 0; i < lightCount && i < 4; ++i) {
         Light light = lights[i];
         vec3 toLight = light.position - worldPosition;
@@ -162,11 +180,13 @@ void main() {
             term += specular.rgb * pow(max(dot(r, toEye), 0.0), shininess);
         }
         vec3 contribution = term * radiance;
-        if (light.lightIndex == kShadowedLight && shadowMapping == 1 && shadowMapBound == 1 && mirroredView == 0) {
+#ifndef MIRRORED_VIEW
+        if (light.lightIndex == kShadowedLight && shadowMapping == 1 && shadowMapBound == 1) {
             fireLight = contribution;
             fire = light;
             continue;
         }
+#endif
         lit += contribution;
     }
     lit += emissive.rgb;
@@ -180,6 +200,7 @@ void main() {
     // whole fire light moves the pixel by at most a step, no lookup. (A GPU
     // skips the lookup there; a software rasteriser mostly does not, see
     // above.)
+#ifndef MIRRORED_VIEW
     if (fireLight != vec3(0.0)) {
         vec3 reach = fireLight * kExposure * exp(-kExposure * lit) * (1.0 - fog) * 255.0;
         float steps = max(reach.r, max(reach.g, reach.b));
@@ -189,6 +210,7 @@ void main() {
         }
         lit += fireLight;
     }
+#endif
 
     // Filmic-ish exposure: bright fire-lit surfaces roll off instead of
     // clipping to flat orange.

@@ -1,7 +1,9 @@
 #version 330 core
 // The lit scene: world-space position, normal and tangent frame for Phong
-// shading with normal mapping and the fire light's shadow cube map. In the
-// water's mirrored pass clip distance 0 cuts away what lies below the water.
+// shading with normal mapping and the fire light's shadow cube map. Built a
+// second time with MIRRORED_VIEW defined for the water's mirrored pass,
+// where clip distance 0 cuts away what lies below the water and the
+// fragment stage needs no tangent frame.
 
 in vec3 position;
 in vec3 normal;
@@ -15,27 +17,26 @@ uniform float waterLevel;
 
 out vec3 worldPosition;
 out vec3 worldNormal;
+#ifndef MIRRORED_VIEW
 out vec4 worldTangent;
+#endif
 out vec2 texCoord;
 out vec3 eyePosition;
-flat out int mirroredView;
 
 void main() {
     vec4 world = modelMatrix * vec4(position, 1.0);
     mat3 normalMatrix = transpose(inverse(mat3(modelMatrix)));
     worldPosition = world.xyz;
     worldNormal = normalMatrix * normal;
+#ifndef MIRRORED_VIEW
     worldTangent = vec4(mat3(modelMatrix) * tangent.xyz, tangent.w);
+#endif
     texCoord = uv;
     // The eye in world space: the inverse view's translation (also right
     // for the mirrored view).
     eyePosition = -inverse(mat3(viewMatrix)) * viewMatrix[3].xyz;
-    // Only the water's mirrored pass cuts at the water level; it is the pass
-    // whose view matrix mirrors (negative determinant). Mesa's llvmpipe
-    // clips by a written gl_ClipDistance even while GL_CLIP_DISTANCE0 is
-    // disabled, so the other passes write a distance that never clips.
-    bool mirrored = determinant(mat3(viewMatrix)) < 0.0;
-    mirroredView = mirrored ? 1 : 0;
-    gl_ClipDistance[0] = mirrored ? world.y - waterLevel : 1.0;
+#ifdef MIRRORED_VIEW
+    gl_ClipDistance[0] = world.y - waterLevel;
+#endif
     gl_Position = projectionMatrix * viewMatrix * world;
 }

@@ -4,6 +4,7 @@ GLFWwindow* window = nullptr;
 int screenWidth = 0;
 int screenHeight = 0;
 ShaderProgram* phongProgram = nullptr;
+ShaderProgram* mirroredPhongProgram = nullptr;
 ShaderProgram* shadowPassProgram = nullptr;
 ShaderProgram* shadowDebugProgram = nullptr;
 Level* level = nullptr;

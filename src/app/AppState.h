@@ -23,6 +23,9 @@ extern int screenHeight;
 // The lit scene program (PhongSMap), the shadow cube-map pass and its debug
 // view, shared by the scene objects, the Level and the passes.
 extern ShaderProgram* phongProgram;
+// Its variant for the water's mirrored pass (MIRRORED_VIEW defined): no
+// fire shadow, no normal maps, clipped at the water.
+extern ShaderProgram* mirroredPhongProgram;
 extern ShaderProgram* shadowPassProgram;
 extern ShaderProgram* shadowDebugProgram; // never released
 

@@ -11,6 +11,7 @@
 #include "render/FrameRenderer.h"
 #include "render/GL.h"
 #include "render/Level.h"
+#include "render/LitVariant.h"
 #include "render/OmniShadowMap.h"
 #include "render/PointLight.h"
 #include "render/ShaderProgram.h"
@@ -41,13 +42,15 @@ glm::vec3 firePosition(const Level& level) {
     return fireObjects.front()->mesh->getCenter() + kFireDisplacement;
 }
 
-// What the application itself sets in the lit program, after each link.
+// What the application itself sets in the lit programs, after each link.
 // Each draw gives the colour texture and the normal map their units, and the
 // Level gives the shadow cube map unit 2 only when it binds one; the cube
 // sampler must be off unit 0 from the start, or every draw before the first
-// shadow pass (or with shadows off) is invalid.
+// shadow pass (or with shadows off) is invalid. The mirrored view's variant
+// has no cube sampler, and no switches, as its files stand.
 void setUpLitProgram() {
     rtr::setSamplerUnits(*phongProgram, {{"depth_map", 2}});
+    rtr::setSamplerUnits(*mirroredPhongProgram, {{"depth_map", 2}});
     normalMappingLocation = glGetUniformLocation(phongProgram->program, "normalMapping");
     shadowMappingLocation = glGetUniformLocation(phongProgram->program, "shadowMapping");
 }
@@ -69,6 +72,7 @@ void assembleScene() {
     glfwSetWindowTitle(window, "Thalvek");
 
     phongProgram = new ShaderProgram("../Shader/PhongSMap.vert", "../Shader/PhongSMap.frag");
+    mirroredPhongProgram = new ShaderProgram(*phongProgram, kMirroredViewDefine);
     setUpLitProgram();
     shadowPassProgram = new ShaderProgram("../Shader/ODSMfirstPass.vert", "../Shader/ODSMfirstPass.geom",
                                           "../Shader/ODSMfirstPass.frag");
@@ -123,6 +127,7 @@ void reloadShaders() {
     // The shared programs first; every object that reads one of them then
     // sets it up again, as the owners of the other programs do with theirs.
     reload(*phongProgram);
+    reload(*mirroredPhongProgram); // after the program it takes its attributes from
     reload(*shadowPassProgram);
     reload(*shadowDebugProgram);
     setUpLitProgram();
@@ -147,6 +152,7 @@ void release(T*& object) {
 void releaseScene() {
     release(water);
     release(campfire);
+    release(mirroredPhongProgram);
     release(phongProgram);
     release(shadowPassProgram);
     release(shadowMap);

@@ -45,6 +45,9 @@ rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampT
 // target more for its linear filtering (normalised device coordinates).
 constexpr float kReflectionMargin = Water::kRippleReach + 2.0f / Water::kReflectionSize;
 
+constexpr std::size_t kCamera = litIndex(LitVariant::Camera);
+constexpr std::size_t kMirrored = litIndex(LitVariant::Mirrored);
+
 // Reflection in the horizontal plane y = height: y becomes 2 height - y.
 glm::mat4 mirrorInWaterPlane(float height) {
     return glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 2.0f * height, 0.0f)) *
@@ -59,7 +62,8 @@ void renderFrame() {
 }
 
 FrameRenderer::FrameRenderer()
-    : litProgram(phongProgram), level(::level), water(::water), width(screenWidth), height(screenHeight) {
+    : litPrograms{phongProgram, mirroredPhongProgram}, level(::level), water(::water), width(screenWidth),
+      height(screenHeight) {
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, w, h);
     debugQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, 150.0f, 150.0f);
@@ -108,11 +112,16 @@ void FrameRenderer::setUpPrograms() {
     blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
     blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
 
-    viewMatrixLocation = glGetUniformLocation(litProgram->program, "viewMatrix");
-    projectionMatrixLocation = glGetUniformLocation(litProgram->program, "projectionMatrix");
+    // Only the mirrored view cuts at the water level; the camera's program
+    // has no "waterLevel" (-1, which GL passes over).
     const float waterHeight = water != nullptr ? water->height() : 0.0f;
-    glUseProgram(litProgram->program);
-    glUniform1f(glGetUniformLocation(litProgram->program, "waterLevel"), waterHeight - 0.05f);
+    for (std::size_t i = 0; i < kLitVariantCount; ++i) {
+        const GLuint program = litPrograms[i]->program;
+        viewMatrixLocations[i] = glGetUniformLocation(program, "viewMatrix");
+        projectionMatrixLocations[i] = glGetUniformLocation(program, "projectionMatrix");
+        glUseProgram(program);
+        glUniform1f(glGetUniformLocation(program, "waterLevel"), waterHeight - 0.05f);
+    }
 }
 
 void FrameRenderer::reloadPrograms(rtr::ProgramReload& reload) {
@@ -144,7 +153,7 @@ void FrameRenderer::renderFrame() {
         passQueries.pause();
 
     glGetError();
-    glUseProgram(litProgram->program);
+    glUseProgram(litPrograms[kCamera]->program);
     glUniform1i(normalMappingLocation, switches.normalMapping);
     glUniform1i(shadowMappingLocation, switches.shadows);
 
@@ -173,9 +182,9 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glPolygonMode(GL_FRONT_AND_BACK, scenePolygonMode);
     frustum = cullingEnabled ? Frustum::fromViewProjection(projection * view) : Frustum::disabled();
     glGetError();
-    glUseProgram(litProgram->program);
-    glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
-    glUniformMatrix4fv(projectionMatrixLocation, 1, GL_FALSE, glm::value_ptr(projection));
+    glUseProgram(litPrograms[kCamera]->program);
+    glUniformMatrix4fv(viewMatrixLocations[kCamera], 1, GL_FALSE, glm::value_ptr(view));
+    glUniformMatrix4fv(projectionMatrixLocations[kCamera], 1, GL_FALSE, glm::value_ptr(projection));
     // The water's mirrored pass and its draws run only while the surface is
     // in view.
     waterVisible = effectsEnabled && water != nullptr && water->getSurface()->isVisible(frustum);
@@ -294,12 +303,13 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     }
 
     // The mirror turns every triangle's winding around, so the faces to keep
-    // are the ones that now look clockwise. The lit program cuts away what
-    // lies below the water at its mirrored view, and leaves out the fire's
-    // shadow and the normal maps there.
+    // are the ones that now look clockwise. The lit program's mirrored-view
+    // variant cuts away what lies below the water, and has no fire shadow
+    // and no normal maps.
     glGetError();
-    glUseProgram(litProgram->program);
-    glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(reflectedView));
+    glUseProgram(litPrograms[kMirrored]->program);
+    glUniformMatrix4fv(viewMatrixLocations[kMirrored], 1, GL_FALSE, glm::value_ptr(reflectedView));
+    glUniformMatrix4fv(projectionMatrixLocations[kMirrored], 1, GL_FALSE, glm::value_ptr(projection));
     glCullFace(GL_FRONT);
     glEnable(GL_CLIP_DISTANCE0);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
@@ -311,7 +321,7 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     // Blended objects are sorted from where this pass looks: the mirror
     // image of the eye.
     level->setEyePosition(mirroredEye);
-    level->draw(reflectedFrustum);
+    level->drawMirrored(reflectedFrustum);
 
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_CLIP_DISTANCE0);
@@ -325,10 +335,6 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
     glDisable(GL_SCISSOR_TEST);
     glDisable(GL_STENCIL_TEST);
     glStencilMask(0xff);
-
-    glGetError();
-    glUseProgram(litProgram->program);
-    glUniformMatrix4fv(viewMatrixLocation, 1, GL_FALSE, glm::value_ptr(view));
     invalidateDepth(true);
 }
 

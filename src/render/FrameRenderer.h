@@ -8,6 +8,7 @@
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/LitVariant.h"
 #include "render/PassQueries.h"
 #include "render/ScreenFootprint.h"
 #include "render/ScreenQuad.h"
@@ -16,6 +17,7 @@
 
 #include <glm/mat4x4.hpp>
 
+#include <array>
 #include <memory>
 
 class Camera;
@@ -29,8 +31,9 @@ void renderFrame();
 
 class FrameRenderer {
 public:
-    // Reads the Level, the lit program and the window size from the
-    // application state; the targets keep this size until resize().
+    // Reads the Level, the lit program and its mirrored-view variant and the
+    // window size from the application state; the targets keep this size
+    // until resize().
     FrameRenderer();
     FrameRenderer(const FrameRenderer&) = delete;
     FrameRenderer& operator=(const FrameRenderer&) = delete;
@@ -51,8 +54,8 @@ public:
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
 
     // Rebuilds the composition and buffer-debug programs from their files,
-    // then sets up every program this renderer reads, the lit one included
-    // (reload that first).
+    // then sets up every program this renderer reads, the lit ones included
+    // (reload those first).
     void reloadPrograms(rtr::ProgramReload& reload);
 
     // The GPU time of each pass, measured while the overlay shows (F1) and
@@ -65,7 +68,7 @@ public:
 
 private:
     // What the renderer's programs need after each link: their blocks, the
-    // lit program's matrix locations and its constant water level.
+    // lit programs' matrix locations and the constant water level.
     void setUpPrograms();
     // Scene pass: the fire's particles into both targets, its smoke mask
     // into the second target's alpha, the heat haze into the picture.
@@ -82,10 +85,12 @@ private:
     rtr::gl::TextureName sceneColourTexture;
     rtr::gl::TextureName sceneMaskTexture;
     rtr::gl::RenderbufferName sceneDepth;
-    GLint viewMatrixLocation = -1;
-    GLint projectionMatrixLocation = -1;
+    // The lit program and its mirrored-view variant, and in each the
+    // locations of the camera's matrices.
+    std::array<ShaderProgram*, kLitVariantCount> litPrograms{};
+    std::array<GLint, kLitVariantCount> viewMatrixLocations{-1, -1};
+    std::array<GLint, kLitVariantCount> projectionMatrixLocations{-1, -1};
     std::unique_ptr<rtr::UniformBuffer> matrices;
-    ShaderProgram* litProgram;
     std::unique_ptr<ShaderProgram> compositionProgram;
     std::unique_ptr<ShaderProgram> bufferDebugProgram;
     std::unique_ptr<ScreenQuad> screenQuad;

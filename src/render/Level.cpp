@@ -11,6 +11,7 @@
 #include "scene/Mesh.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace {
 
@@ -115,6 +116,8 @@ void Level::initShadowSamplers() {
 
 void Level::setUpLightsBlock() {
     const GLint blockSize = rtr::blocks::bindProgramBlock(litProgram->program, rtr::blocks::kLights);
+    if (mirroredProgram != nullptr)
+        rtr::blocks::bindProgramBlock(mirroredProgram->program, rtr::blocks::kLights);
     const std::size_t stagingSize = static_cast<std::size_t>(blockSize) / 4 * 4;
     if (lightsBuffer != nullptr && staging.size() == stagingSize)
         return;
@@ -131,6 +134,16 @@ void Level::setUpPrograms() {
             object->setUpPrograms();
     for (const auto& material : materials)
         material->setUpPrograms();
+}
+
+void Level::setMirroredProgram(ShaderProgram* program) {
+    mirroredProgram = program;
+    setUpLightsBlock();
+    for (const OwnedList* list : {&opaqueObjects, &transparentObjects, &waterObjects, &secondaryObjects})
+        for (const auto& object : *list)
+            object->setMirroredProgram(program);
+    for (const auto& material : materials)
+        material->setMirroredProgram(program);
 }
 
 void Level::update(double elapsed) {
@@ -156,16 +169,24 @@ void Level::sortTransparentObjects() {
                      [](const auto& a, const auto& b) { return a.first > b.first; });
 }
 
-void Level::draw(const Frustum& frustum) {
+void Level::draw(const Frustum& frustum) { drawScene(frustum, LitVariant::Camera); }
+
+void Level::drawMirrored(const Frustum& frustum) { drawScene(frustum, LitVariant::Mirrored); }
+
+void Level::drawScene(const Frustum& frustum, LitVariant variant) {
     if (!initialised) {
         initShadowSamplers();
         initialised = true;
     }
-    glUseProgram(litProgram->program);
+    const bool mirrored = variant == LitVariant::Mirrored;
+    const ShaderProgram* program = mirrored ? mirroredProgram : litProgram;
+    assert(program != nullptr && "a mirrored draw needs setMirroredProgram");
+    glUseProgram(program->program);
 
-    // The fire light (the first one added) is the one with a shadow map.
+    // The fire light (the first one added) is the one with a shadow map;
+    // the mirrored view goes without it.
     const int shadow = shadowMapOfLight(2);
-    const bool bound = shadow != -1 && shadowsEnabled == 1;
+    const bool bound = !mirrored && shadow != -1 && shadowsEnabled == 1;
     if (bound) {
         glActiveTexture(GL_TEXTURE2);
         glUniform1i(shadowSamplerLocations[0], 2);
@@ -174,18 +195,19 @@ void Level::draw(const Frustum& frustum) {
     }
     // A comparing lookup without a depth map to compare with has no defined
     // result (Mesa reads it as wholly shadowed): the program looks up only
-    // when told a map is there.
-    glUniform1i(shadowMapBoundLocation, bound ? 1 : 0);
+    // when told a map is there. (The locations are the lit program's.)
+    if (!mirrored)
+        glUniform1i(shadowMapBoundLocation, bound ? 1 : 0);
 
     {
         rtr::PassTimer timer(rtr::Pass::SceneOpaque);
         for (const auto& object : opaqueObjects)
-            object->draw(frustum);
+            object->draw(frustum, variant);
     }
     {
         rtr::PassTimer timer(rtr::Pass::SceneFire);
         for (const auto& object : secondaryObjects)
-            object->draw(frustum);
+            object->draw(frustum, variant);
     }
     {
         rtr::PassTimer timer(rtr::Pass::SceneSky);
@@ -198,10 +220,10 @@ void Level::draw(const Frustum& frustum) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
         glDisable(GL_CULL_FACE);
-        glUseProgram(litProgram->program);
+        glUseProgram(program->program);
         sortTransparentObjects();
         for (const auto& [distance, object] : transparentOrder)
-            object->draw(frustum);
+            object->draw(frustum, variant);
         glEnable(GL_CULL_FACE);
         glDepthMask(GL_TRUE);
         glDisable(GL_BLEND);

@@ -8,6 +8,7 @@
 #include "effects/Skybox.h"
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
+#include "render/LitVariant.h"
 #include "scene/SceneObject.h"
 
 #include <cstddef>
@@ -37,7 +38,11 @@ public:
     ~Level() override;
 
     void update(double elapsed) override;
+    // The camera's view, with the lit program.
     void draw(const Frustum& frustum) override;
+    // The water's mirrored view, with the lit program's mirrored-view
+    // variant (setMirroredProgram): no shadow map is bound.
+    void drawMirrored(const Frustum& frustum);
 
     // Appends the light with key lightIndex = its list position + 2.
     virtual void addLight(PointLight* light);
@@ -48,9 +53,12 @@ public:
     // Looks up the five shadow samplers "depth_map" to "depth_map5" and
     // "shadowMapBound" in the lit program.
     virtual void initShadowSamplers();
-    // After each link of the lit program: its "Lights" block and shadow
-    // samplers, then what every object and material reads of it.
+    // After each link of the lit programs: their "Lights" blocks and the
+    // shadow samplers, then what every object and material reads of them.
     void setUpPrograms();
+    // The lit program's variant for the mirrored view, shared, not owned;
+    // the Level, its objects and its materials set it up.
+    void setMirroredProgram(ShaderProgram* program);
 
     ObjectList getOpaqueObjects() const { return raw(opaqueObjects); }
     ObjectList getTransparentObjects() const { return raw(transparentObjects); }
@@ -74,8 +82,9 @@ private:
     static ObjectList raw(const OwnedList& list);
     static OwnedList own(ObjectList list);
     void sortTransparentObjects();
-    // Binds the lit program's "Lights" block and sizes the buffer and the
-    // staging bytes to it. A block declared with room for more lights gets
+    void drawScene(const Frustum& frustum, LitVariant variant);
+    // Binds the lit programs' "Lights" blocks and sizes the buffer and the
+    // staging bytes to the lit program's. A block declared with room for more lights gets
     // a bigger buffer: one smaller than the block would leave the program
     // reading past its end.
     void setUpLightsBlock();
@@ -87,6 +96,7 @@ private:
     std::vector<PointLight*> lightList;
     std::vector<std::unique_ptr<Material>> materials;
     ShaderProgram* litProgram;
+    ShaderProgram* mirroredProgram = nullptr;
     Camera* activeCamera;
     Skybox sky;
     bool initialised = false;

@@ -53,6 +53,34 @@ bool readShaderFile(const std::string& path, std::string& source, std::string& p
     return false;
 }
 
+// The source as a variant compiles it: "#define <define> 1" on the line
+// after #version (which must stay first), then a #line that gives the rest
+// its line numbers in the file, so the driver's log points at the file's
+// own lines. Without a #version line the define goes first.
+std::string withDefine(const std::string& source, const std::string& define) {
+    if (define.empty())
+        return source;
+    std::size_t start = 0;
+    int lineNumber = 1;
+    while (start < source.size()) {
+        const std::size_t end = source.find('\n', start);
+        const std::size_t lineEnd = end == std::string::npos ? source.size() : end;
+        const std::size_t text = source.find_first_not_of(" \t", start);
+        if (text < lineEnd && source.compare(text, 8, "#version") == 0) {
+            std::string result = source.substr(0, lineEnd) + "\n#define " + define + " 1\n#line " +
+                                 std::to_string(lineNumber + 1) + "\n";
+            if (end != std::string::npos)
+                result += source.substr(end + 1);
+            return result;
+        }
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+        ++lineNumber;
+    }
+    return "#define " + define + " 1\n#line 1\n" + source;
+}
+
 // Binds every attribute of `from` to the location it has there in `to`,
 // before `to` links: the linker would otherwise be free to number them
 // differently, and each vertex array made for `from` would feed the wrong
@@ -99,14 +127,29 @@ ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& g
     rtr::labelObject(GL_PROGRAM, program, pathsLabel());
 }
 
+ShaderProgram::ShaderProgram(const ShaderProgram& base, const std::string& define)
+    : vertexPath(base.vertexPath), geometryPath(base.geometryPath), fragmentPath(base.fragmentPath),
+      define(define), base(&base) {
+    rtr::StartupTimer timer(rtr::StartupPhase::Programs);
+    createProgram();
+    keepAttributeLocations(base.program, program);
+    vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
+    fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
+    if (!geometryPath.empty())
+        geometryShader = compileShaderFile(geometryPath, GL_GEOMETRY_SHADER);
+    linked = linkProgram();
+    rtr::labelObject(GL_PROGRAM, program, pathsLabel());
+}
+
 // Each step that fails has printed why; whatever was made is deleted with
 // this half-built program.
 ShaderProgram::ShaderProgram(Rebuild, const ShaderProgram& previous)
     : vertexPath(previous.vertexPath), geometryPath(previous.geometryPath), fragmentPath(previous.fragmentPath),
-      exitOnFailure(false) {
+      define(previous.define), base(previous.base), exitOnFailure(false) {
     if (!createProgram())
         return;
-    keepAttributeLocations(previous.program, program);
+    // A variant follows its base, which was reloaded first.
+    keepAttributeLocations(base != nullptr ? base->program : previous.program, program);
     if ((vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER)) == 0)
         return;
     if ((fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER)) == 0)
@@ -147,8 +190,9 @@ void ShaderProgram::fail(std::initializer_list<std::string_view> lines) const {
 }
 
 std::string ShaderProgram::pathsLabel() const {
-    return geometryPath.empty() ? vertexPath + " + " + fragmentPath
-                                : vertexPath + " + " + geometryPath + " + " + fragmentPath;
+    const std::string paths = geometryPath.empty() ? vertexPath + " + " + fragmentPath
+                                                   : vertexPath + " + " + geometryPath + " + " + fragmentPath;
+    return define.empty() ? paths : paths + " with " + define;
 }
 
 bool ShaderProgram::createProgram() {
@@ -159,7 +203,8 @@ bool ShaderProgram::createProgram() {
 }
 
 // At start-up the messages are exactly the documented ones; a reload adds
-// the path, since by then any of the programs may be the one that failed.
+// the path (and a variant's define), since by then any of the programs may
+// be the one that failed.
 GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
     std::string source, problem;
     if (!readShaderFile(path, source, problem)) {
@@ -172,6 +217,7 @@ GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
         fail({"Failed to create shader"});
         return 0;
     }
+    source = withDefine(source, define);
     const GLchar* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
@@ -182,7 +228,8 @@ GLuint ShaderProgram::compileShaderFile(const std::string& path, GLenum type) {
         GLint length = 0;
         glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
         const std::string log = infoLog(length, shaderInfoLog, shader);
-        fail({exitOnFailure ? "Failed to compile shader" : "Failed to compile shader " + path, log});
+        const std::string named = define.empty() ? path : path + " with " + define;
+        fail({exitOnFailure ? "Failed to compile shader" : "Failed to compile shader " + named, log});
         glDeleteShader(shader);
         return 0;
     }

@@ -4,6 +4,8 @@
 // on the way is fatal: a program that exists is always linked. A reload
 // builds the program again from the same files and takes its place only
 // when it links, so a mistake in an edited file never costs the picture.
+// A variant is a second build of another program's files with one name
+// defined, for code the shaders leave out with #if or #ifdef.
 
 #include "render/GL.h"
 
@@ -18,6 +20,12 @@ public:
     // order vertex, fragment, geometry.
     ShaderProgram(const std::string& vertexPath, const std::string& geometryPath,
                   const std::string& fragmentPath);
+    // A variant of `base`: the same files, each stage with "#define
+    // <define> 1" after its #version line (its line numbers in the
+    // driver's log are still the file's), and its vertex attributes at
+    // base's locations, so that vertex arrays made for `base` feed it too.
+    // `base` must outlive the variant and be reloaded before it.
+    ShaderProgram(const ShaderProgram& base, const std::string& define);
     // Deletes the program, then the fragment, geometry (when present) and
     // vertex shader objects.
     ~ShaderProgram();
@@ -25,7 +33,8 @@ public:
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
 
-    // Builds the program again from its files. When the new one links it
+    // Builds the program again from its files (a variant with its define,
+    // and its attributes where its base has them). When the new one links it
     // replaces this one (the previous names are deleted) and true comes
     // back; the program is then a fresh one, so its owner must set its
     // uniforms, sampler units and block bindings again. Every vertex
@@ -55,6 +64,8 @@ private:
     std::string vertexPath;
     std::string geometryPath; // empty in the two-stage form
     std::string fragmentPath;
+    std::string define;                 // empty but in a variant
+    const ShaderProgram* base = nullptr; // the program a variant is built from
     bool exitOnFailure = true;
     bool linked = false;
 };

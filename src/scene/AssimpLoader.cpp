@@ -421,6 +421,9 @@ Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height
         processNode(scene, scene->mRootNode, phongProgram, shadowPassProgram, nullptr);
     cameras = importCameras(scene, width, height, window);
     Camera* activeCamera = cameras->current();
-    return new Level(glm::mat4(1.0f), phongProgram, opaqueObjects, transparentObjects, waterObjects,
-                     secondaryObjects, {}, materials, activeCamera);
+    auto* created = new Level(glm::mat4(1.0f), phongProgram, opaqueObjects, transparentObjects, waterObjects,
+                              secondaryObjects, {}, materials, activeCamera);
+    if (mirroredPhongProgram != nullptr)
+        created->setMirroredProgram(mirroredPhongProgram);
+    return created;
 }

@@ -72,8 +72,8 @@ public:
     void processNode(const aiScene* scene, const aiNode* node, ShaderProgram* phongProgram,
                      ShaderProgram* shadowPassProgram, rtr::scene::SceneObject* parent);
 
-    // Walks the whole scene with the application's phongProgram and
-    // shadowPassProgram, imports the cameras into `cameras` (freeing the set
+    // Walks the whole scene with the application's phongProgram (and its
+    // mirroredPhongProgram, where there is one) and shadowPassProgram, imports the cameras into `cameras` (freeing the set
     // of an earlier call), and returns the Level, which owns the objects and
     // materials from then on.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);

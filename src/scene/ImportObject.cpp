@@ -50,7 +50,8 @@ ImportObject::ImportObject(const glm::mat4& worldMatrix, ShaderProgram* phongPro
                            ShaderProgram* shadowPassProgram, std::unique_ptr<Mesh> mesh, Material* material,
                            rtr::scene::SceneObject* parent, std::vector<glm::vec3> triangleList)
     : SceneObject(worldMatrix), mesh(std::move(mesh)), triangleList(std::move(triangleList)), parent(parent),
-      material(material), phongProgram(phongProgram), shadowPassProgram(shadowPassProgram) {
+      material(material), shadowPassProgram(shadowPassProgram) {
+    litPrograms[litIndex(LitVariant::Camera)] = phongProgram;
     Mesh& m = *this->mesh;
     // Binding the index buffer below would otherwise rewire whatever vertex
     // array the last draw left bound.
@@ -80,11 +81,21 @@ ImportObject::ImportObject(const glm::mat4& worldMatrix, ShaderProgram* phongPro
 }
 
 void ImportObject::setUpPrograms() {
-    const GLuint program = phongProgram->program;
-    texCountLocation = glGetUniformLocation(program, "texCount");
-    modelMatrixLocation = glGetUniformLocation(program, "modelMatrix");
-    colorTextureLocation = glGetUniformLocation(program, "colorTexture");
-    normalMapLocation = glGetUniformLocation(program, "normal_map");
+    for (std::size_t i = 0; i < kLitVariantCount; ++i) {
+        if (litPrograms[i] == nullptr)
+            continue;
+        const GLuint program = litPrograms[i]->program;
+        LitLocations& locations = litLocations[i];
+        locations.texCount = glGetUniformLocation(program, "texCount");
+        locations.modelMatrix = glGetUniformLocation(program, "modelMatrix");
+        locations.colorTexture = glGetUniformLocation(program, "colorTexture");
+        locations.normalMap = glGetUniformLocation(program, "normal_map");
+    }
+}
+
+void ImportObject::setMirroredProgram(ShaderProgram* program) {
+    litPrograms[litIndex(LitVariant::Mirrored)] = program;
+    setUpPrograms();
 }
 
 ImportObject::~ImportObject() {
@@ -97,25 +108,28 @@ ImportObject::~ImportObject() {
     depthVao.reset();
 }
 
-void ImportObject::draw(const Frustum& frustum) {
+void ImportObject::draw(const Frustum& frustum) { draw(frustum, LitVariant::Camera); }
+
+void ImportObject::draw(const Frustum& frustum, LitVariant variant) {
     if (isVisible(frustum))
-        drawGeometry();
+        drawGeometry(variant);
 }
 
 bool ImportObject::isVisible(const Frustum& frustum) const {
     return frustum.isSphereVisible(mesh->getCenter(), mesh->getRadius());
 }
 
-void ImportObject::drawGeometry() {
+void ImportObject::drawGeometry(LitVariant variant) {
+    const LitLocations& locations = litLocations[litIndex(variant)];
     if (material != nullptr)
         material->bind();
-    glUniform1f(texCountLocation, mesh->getTexCount());
-    glUniformMatrix4fv(modelMatrixLocation, 1, GL_FALSE, glm::value_ptr(modelMatrix));
+    glUniform1f(locations.texCount, mesh->getTexCount());
+    glUniformMatrix4fv(locations.modelMatrix, 1, GL_FALSE, glm::value_ptr(modelMatrix));
     glActiveTexture(GL_TEXTURE0);
-    glUniform1i(colorTextureLocation, 0);
+    glUniform1i(locations.colorTexture, 0);
     glBindTexture(GL_TEXTURE_2D, mesh->getDiffuseTexture());
     glActiveTexture(GL_TEXTURE1);
-    glUniform1i(normalMapLocation, 1);
+    glUniform1i(locations.normalMap, 1);
     glBindTexture(GL_TEXTURE_2D, mesh->getNormalTexture());
 
     glBindVertexArray(vao.get());

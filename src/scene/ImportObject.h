@@ -5,11 +5,13 @@
 // lit program after a bounding-sphere test against the view frustum.
 
 #include "render/GLObjects.h"
+#include "render/LitVariant.h"
 #include "scene/Mesh.h"
 #include "scene/SceneObject.h"
 
 #include <glm/vec3.hpp>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -28,16 +30,25 @@ public:
     ~ImportObject() override;
 
     void update(double) override {}
+    // With the camera's lit program.
     void draw(const Frustum& frustum) override;
+    // With the lit program of that variant, which must be in use.
+    void draw(const Frustum& frustum, LitVariant variant);
     virtual bool isVisible(const Frustum& frustum) const;
 
     // Binds the object's material, uniforms, textures and vertex array and
-    // draws its triangles; the lit program must already be in use.
-    void drawGeometry();
+    // draws its triangles; the variant's lit program must already be in use.
+    void drawGeometry(LitVariant variant = LitVariant::Camera);
 
-    // Looks up the lit program's uniforms the object sets; again after each
-    // link of the program. (The vertex arrays stay valid: a relinked program
-    // keeps its attribute locations.)
+    // The lit program's variant for the water's mirrored pass, built from
+    // the lit program (its vertex attributes sit where the lit program has
+    // them, so the one vertex array feeds both); its uniforms are looked up
+    // here.
+    void setMirroredProgram(ShaderProgram* program);
+
+    // Looks up the uniforms the object sets in each lit program; again after
+    // each link of the programs. (The vertex arrays stay valid: a relinked
+    // program keeps its attribute locations.)
     void setUpPrograms();
 
     virtual void setPositions(const float* values) { mesh->setPositions(values); }
@@ -74,11 +85,15 @@ private:
     rtr::gl::BufferName normalBuffer;
     rtr::gl::BufferName indexBuffer;
     rtr::gl::BufferName tangentBuffer;
-    ShaderProgram* phongProgram;
+    // The camera's lit program, and its mirrored-view variant once given.
+    std::array<ShaderProgram*, kLitVariantCount> litPrograms{};
     ShaderProgram* shadowPassProgram;
     std::vector<rtr::scene::SceneObject*> children;
-    GLint modelMatrixLocation = -1;
-    GLint colorTextureLocation = -1;
-    GLint normalMapLocation = -1;
-    GLint texCountLocation = -1;
+    struct LitLocations {
+        GLint modelMatrix = -1;
+        GLint colorTexture = -1;
+        GLint normalMap = -1;
+        GLint texCount = -1;
+    };
+    std::array<LitLocations, kLitVariantCount> litLocations;
 };

@@ -45,6 +45,13 @@ void Material::setUpPrograms() {
     const auto& block = rtr::blocks::kMaterial;
     blockIndex = glGetUniformBlockIndex(program->program, block.name);
     rtr::blocks::bindProgramBlock(program->program, block);
+    if (mirroredProgram != nullptr)
+        rtr::blocks::bindProgramBlock(mirroredProgram->program, block);
+}
+
+void Material::setMirroredProgram(ShaderProgram* variant) {
+    mirroredProgram = variant;
+    setUpPrograms();
 }
 
 Material::~Material() { glDeleteBuffers(1, &ubo); }

@@ -38,9 +38,11 @@ public:
     // otherwise all would show the colours of the material made last.
     void bind() const;
 
-    // Binds the lit program's "Material" block to its point; again after
-    // each link of the program.
+    // Binds the "Material" block of the lit program, and of its
+    // mirrored-view variant once given, to its point; again after each link
+    // of the programs.
     void setUpPrograms();
+    void setMirroredProgram(ShaderProgram* variant);
 
     glm::vec4 diffuse;
     glm::vec4 ambient;
@@ -48,6 +50,7 @@ public:
     glm::vec4 emissive;
     float shininess;
     ShaderProgram* program;
+    ShaderProgram* mirroredProgram = nullptr;
     std::string name;
     GLuint ubo = 0;
     int bindingPoint = 3;

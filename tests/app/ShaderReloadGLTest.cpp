@@ -100,11 +100,12 @@ TEST_F(ShaderReload, F9ShowsTheEditedFile) {
     const std::string out = ::testing::internal::GetCapturedStdout();
 
     EXPECT_EQ(pixelsNotOf(demo_.readFrame(), {64, 128, 192, 255}), 0);
-    EXPECT_EQ(out, "Reloaded 11 shader programs\n") << "one press, one reload";
+    EXPECT_EQ(out, "Reloaded 12 shader programs\n") << "one press, one reload";
 }
 
-// One file that does not compile and one program that does not link: each
-// is named with the driver's log, the rest reload, and the picture stays
+// One file that does not compile, one program that does not link and one
+// variant that does not compile: each is named with the driver's log, the
+// rest reload, and the picture, the pool's reflection included, stays
 // exactly what the previous programs drew.
 TEST_F(ShaderReload, ABrokenFileLeavesThePreviousProgramDrawing) {
     demo_.render();
@@ -112,6 +113,8 @@ TEST_F(ShaderReload, ABrokenFileLeavesThePreviousProgramDrawing) {
 
     writeShader("textured.frag", "#version 330 core\nvoid main() { this is not glsl; }\n");
     writeShader("skybox.frag", "#version 330 core\nout vec4 colour;\nvoid paint() { colour = vec4(1.0); }\n");
+    const fs::path lit = fs::path(THALVEK_RUNTIME_DIR) / "Shader" / "PhongSMap.frag";
+    writeShader("PhongSMap.frag", readText(lit) + "#ifdef MIRRORED_VIEW\nthis is not glsl;\n#endif\n");
     const std::string out = reloadCapturingOutput();
 
     const std::string compile = "Failed to compile shader ../Shader/textured.frag\n";
@@ -122,7 +125,11 @@ TEST_F(ShaderReload, ABrokenFileLeavesThePreviousProgramDrawing) {
     const std::size_t linkAt = out.find(link);
     ASSERT_NE(linkAt, std::string::npos) << out;
     EXPECT_NE(out.find("main", linkAt + link.size()), std::string::npos) << "no driver log:\n" << out;
-    EXPECT_TRUE(out.ends_with("\nReloaded 9 of 11 shader programs; the others keep their previous version\n"))
+    const std::string variant = "Failed to compile shader ../Shader/PhongSMap.frag with MIRRORED_VIEW\n";
+    const std::size_t variantAt = out.find(variant);
+    ASSERT_NE(variantAt, std::string::npos) << out;
+    EXPECT_NE(out.find("error", variantAt + variant.size()), std::string::npos) << "no driver log:\n" << out;
+    EXPECT_TRUE(out.ends_with("\nReloaded 9 of 12 shader programs; the others keep their previous version\n"))
         << out;
 
     demo_.render();
@@ -149,8 +156,10 @@ TEST_F(ShaderReload, EveryProgramIsSetUpAgainAfterAReload) {
     };
     const std::vector<Image> before = pictures();
     const GLint modelMatrixBefore = glGetUniformLocation(phongProgram->program, "modelMatrix");
+    const GLint mirroredModelMatrixBefore = glGetUniformLocation(mirroredPhongProgram->program, "modelMatrix");
     const GLint faceMatrixBefore = glGetUniformLocation(shadowPassProgram->program, "cm_mat[0]");
     const GLuint litBefore = phongProgram->program;
+    const GLuint mirroredBefore = mirroredPhongProgram->program;
 
     for (const auto& entry : fs::directory_iterator(tree_.root() / "Shader")) {
         if (entry.path().extension() != ".vert")
@@ -171,17 +180,20 @@ TEST_F(ShaderReload, EveryProgramIsSetUpAgainAfterAReload) {
     }
 
     const std::string out = reloadCapturingOutput();
-    ASSERT_EQ(out, "Reloaded 11 shader programs\n");
+    ASSERT_EQ(out, "Reloaded 12 shader programs\n");
     EXPECT_EQ(glIsProgram(litBefore), GL_FALSE) << "the previous lit program was not deleted";
+    EXPECT_EQ(glIsProgram(mirroredBefore), GL_FALSE) << "the previous mirrored-view variant was not deleted";
     // Otherwise a location kept from the previous program would go unseen.
     ASSERT_NE(glGetUniformLocation(phongProgram->program, "modelMatrix"), modelMatrixBefore);
+    ASSERT_NE(glGetUniformLocation(mirroredPhongProgram->program, "modelMatrix"), mirroredModelMatrixBefore);
     ASSERT_NE(glGetUniformLocation(shadowPassProgram->program, "cm_mat[0]"), faceMatrixBefore);
 
-    // The one constant the lit program is given at start-up only matters in
-    // the mirrored pass, and there only just below the water.
+    // The one constant the mirrored view's variant is given at start-up
+    // only matters just below the water.
     ASSERT_NE(water, nullptr);
     GLfloat waterLevel = 0.0f;
-    glGetUniformfv(phongProgram->program, glGetUniformLocation(phongProgram->program, "waterLevel"), &waterLevel);
+    const GLuint mirrored = mirroredPhongProgram->program;
+    glGetUniformfv(mirrored, glGetUniformLocation(mirrored, "waterLevel"), &waterLevel);
     EXPECT_EQ(waterLevel, water->height() - 0.05f);
 
     const std::vector<Image> after = pictures();

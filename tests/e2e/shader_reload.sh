@@ -37,7 +37,7 @@ out vec4 colour;
 void main() { colour = vec4(64.0 / 255.0, 128.0 / 255.0, 192.0 / 255.0, 1.0); }
 EOF
 hold_key F9
-wait_output "Reloaded 11 shader programs"
+wait_output "Reloaded 12 shader programs"
 shown=
 for _ in $(seq 1 600); do
   shown=$(centre_pixel)
@@ -49,7 +49,7 @@ done
 echo "step: broken"
 printf '#version 330 core\nvoid main() { this is not glsl; }\n' >"$tree/Shader/textured.frag"
 hold_key F9
-wait_output "Reloaded 10 of 11 shader programs; the others keep their previous version"
+wait_output "Reloaded 11 of 12 shader programs; the others keep their previous version"
 grep -A1 -xF "Failed to compile shader ../Shader/textured.frag" "$WORK/out.txt" | tail -n 1 | grep -q error ||
   fail "the failure does not name the file, or the driver's log does not follow"
 # Frames go on, drawn by the previous composition program.

@@ -1,6 +1,7 @@
-// Building GLSL programs from files: both forms link, and every failure takes
-// the fatal path with its exact message, the driver's log where there is one,
-// and exit status -1, without waiting for a key.
+// Building GLSL programs from files: both forms link, a variant sees its
+// define, and every failure takes the fatal path with its exact message, the
+// driver's log where there is one, and exit status -1, without waiting for a
+// key.
 
 #include "render/ShaderProgram.h"
 #include "support/ChildProcess.h"
@@ -180,4 +181,57 @@ TEST_F(ShaderFiles, MissingGeometryFileIsReportedAfterVertexAndFragmentCompiled)
     ASSERT_TRUE(result.exited);
     EXPECT_EQ(result.exitStatus, 255);
     EXPECT_EQ(lines(result.out).at(0), "Failed to compile shader");
+}
+
+// A variant builds the same files with one name defined. Its vertex inputs
+// sit where its base has them, even where it leaves some of them out, so
+// that the base's vertex arrays feed it; a reload keeps both.
+TEST_F(ShaderFiles, AVariantSeesItsDefineAndTakesItsBasesAttributeLocations) {
+    GLTestContext context(64, 64);
+    ASSERT_TRUE(context.ok());
+    const std::string vert = write("v.vert", R"(#version 330 core
+in vec4 first;
+in vec4 second;
+in vec4 third;
+#ifdef LEAN
+uniform float onlyInTheVariant;
+#endif
+void main() {
+#ifdef LEAN
+    gl_Position = third * onlyInTheVariant;
+#else
+    gl_Position = first + second + third;
+#endif
+}
+)");
+    ShaderProgram base(vert, write("v.frag", kFragment));
+    ShaderProgram variant(base, "LEAN");
+    const auto expectVariant = [&] {
+        EXPECT_EQ(glGetUniformLocation(base.program, "onlyInTheVariant"), -1);
+        EXPECT_NE(glGetUniformLocation(variant.program, "onlyInTheVariant"), -1);
+        EXPECT_EQ(glGetAttribLocation(variant.program, "third"), glGetAttribLocation(base.program, "third"));
+    };
+    expectVariant();
+    ASSERT_TRUE(base.reload());
+    ASSERT_TRUE(variant.reload());
+    expectVariant();
+}
+
+// The define goes in after #version without moving the file's lines, so
+// the driver's log points at the line to mend.
+TEST_F(ShaderFiles, AVariantsCompileErrorNamesTheFilesOwnLine) {
+    const std::string vert = write("w.vert", kVertex);
+    const std::string frag = write("w.frag", "#version 330 core\nout vec4 colour;\n#ifdef LEAN\n"
+                                             "void main() { this is not glsl; }\n#else\n"
+                                             "void main() { colour = vec4(1.0); }\n#endif\n");
+    const auto result = build([&] {
+        ShaderProgram base(vert, frag);
+        ShaderProgram variant(base, "LEAN");
+    });
+    ASSERT_TRUE(result.exited);
+    EXPECT_EQ(result.exitStatus, 255);
+    const auto out = lines(result.out);
+    ASSERT_GE(out.size(), 2u) << result.out;
+    EXPECT_EQ(out[0], "Failed to compile shader");
+    EXPECT_NE(out[1].find("0:4("), std::string::npos) << out[1];
 }
