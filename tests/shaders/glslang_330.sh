@@ -1,7 +1,8 @@
 # Each file of Shader/ must declare "#version 330 core" on its first line and
 # compile under glslangValidator, which checks it against that version and
 # picks the stage from the extension (.vert, .geom, .frag; any other name is
-# an error). Every failure is listed before the test fails.
+# an error). A file built in variants (#ifdef NAME) is checked once more
+# with each such name defined. Every failure is listed before the test fails.
 set -euo pipefail
 shaders="$THALVEK_SOURCE_DIR/Shader"
 command -v glslangValidator >/dev/null || { echo "FAIL: no glslangValidator (package glslang-tools)"; exit 1; }
@@ -16,6 +17,14 @@ for file in "$shaders"/*; do
     echo "FAIL: $file"
     echo "$output"
     failed=$((failed + 1))
+  else
+    for name in $(sed -nE 's/^#if(n)?def +([A-Za-z_][A-Za-z0-9_]*).*/\2/p' "$file" | sort -u); do
+      if ! output=$(glslangValidator -l "-D$name" "$file" 2>&1); then
+        echo "FAIL: $file with $name defined"
+        echo "$output"
+        failed=$((failed + 1))
+      fi
+    done
   fi
 done
 [ "$checked" -gt 0 ] || { echo "FAIL: no files in $shaders"; exit 1; }
