@@ -4,6 +4,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
+
 void applyContextHints() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
@@ -33,4 +35,22 @@ bool loadGLEntryPoints() {
 void applyWindowInputModes(GLFWwindow* window) {
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_HIDDEN);
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_FALSE);
+}
+
+std::optional<PictureLimits> probePictureLimits() {
+    glfwDefaultWindowHints();
+    applyContextHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* probe = glfwCreateWindow(16, 16, "Thalvek", nullptr, nullptr);
+    if (probe == nullptr)
+        return std::nullopt;
+    glfwMakeContextCurrent(probe);
+    GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glfwMakeContextCurrent(nullptr);
+    glfwDestroyWindow(probe);
+    const int side = std::min(texture, renderbuffer);
+    return PictureLimits{std::min(side, static_cast<int>(viewport[0])), std::min(side, static_cast<int>(viewport[1]))};
 }

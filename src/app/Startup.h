@@ -2,6 +2,8 @@
 // Window and context creation, shared by the program and the test harness so
 // that both get the same context.
 
+#include <optional>
+
 struct GLFWwindow;
 
 // The context hints: OpenGL 3.3 core, no depth or stencil bits in the
@@ -21,3 +23,15 @@ bool loadGLEntryPoints();
 // frame that does. Taps between two polls are caught by the key callback's
 // own latch instead.
 void applyWindowInputModes(GLFWwindow* window);
+
+// The largest picture the passes can draw: the off-screen targets are
+// textures and a renderbuffer of the picture's size, drawn with a viewport
+// of that size. Asked of a small hidden context before the real window is
+// made, since a window beyond the limits may not be made at all (X11 takes
+// sizes up to 32767 only). Empty when no such context can be made. GLFW
+// must be initialised; no context is current afterwards.
+struct PictureLimits {
+    int width = 0;
+    int height = 0;
+};
+std::optional<PictureLimits> probePictureLimits();

@@ -11,34 +11,7 @@
 
 namespace {
 
-struct Size {
-    int width = 0;
-    int height = 0;
-};
-
-// The largest picture the passes can draw: the scene's targets are textures
-// and a renderbuffer of the framebuffer's size, drawn with a viewport of that
-// size. Asked of a small hidden context, since a window beyond the limits
-// may not be made at all (X11 takes sizes up to 32767 only).
-std::optional<Size> probeLimits() {
-    glfwDefaultWindowHints();
-    applyContextHints();
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* probe = glfwCreateWindow(16, 16, "Thalvek", nullptr, nullptr);
-    if (probe == nullptr)
-        return std::nullopt;
-    glfwMakeContextCurrent(probe);
-    GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glfwMakeContextCurrent(nullptr);
-    glfwDestroyWindow(probe);
-    const int side = std::min(texture, renderbuffer);
-    return Size{std::min(side, static_cast<int>(viewport[0])), std::min(side, static_cast<int>(viewport[1]))};
-}
-
-std::string beyondLimits(int width, int height, const Size& limits) {
+std::string beyondLimits(int width, int height, const PictureLimits& limits) {
     return "window size " + sizeText(width, height) + " is beyond this driver's limit of " +
            sizeText(limits.width, limits.height);
 }
@@ -68,7 +41,7 @@ GLFWmonitor* chosenMonitor(const Options& options, std::string& problem) {
 }
 
 GLFWwindow* openWindow(const Options& options, GLFWmonitor* monitor, std::string& problem) {
-    const std::optional<Size> limits = probeLimits();
+    const std::optional<PictureLimits> limits = probePictureLimits();
     if (!limits)
         return nullptr;
     if (options.windowWidth > limits->width || options.windowHeight > limits->height) {

@@ -91,33 +91,6 @@ bool enterRuntimeTree() {
     return fs::is_directory(root / "Shader") && ::chdir((root / "bin").c_str()) == 0;
 }
 
-struct GLLimits {
-    int width = 0;
-    int height = 0;
-};
-
-// The largest picture the passes can draw: the off-screen targets are
-// textures and a renderbuffer of the picture's size, drawn with a viewport
-// of that size. Asked of a small hidden context before the real window is
-// made, since a window beyond the limits may not be made at all.
-std::optional<GLLimits> probeLimits() {
-    glfwDefaultWindowHints();
-    applyContextHints();
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* probe = glfwCreateWindow(16, 16, "thalvek-record", nullptr, nullptr);
-    if (probe == nullptr)
-        return std::nullopt;
-    glfwMakeContextCurrent(probe);
-    GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glfwMakeContextCurrent(nullptr);
-    glfwDestroyWindow(probe);
-    const int side = std::min(texture, renderbuffer);
-    return GLLimits{std::min(side, static_cast<int>(viewport[0])), std::min(side, static_cast<int>(viewport[1]))};
-}
-
 std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
 struct Recording {
@@ -251,7 +224,7 @@ int main(int argc, char** argv) {
     if (glfwInit() == GLFW_FALSE)
         return fail("no display to draw on: set DISPLAY, or record with scripts/record.sh, which starts a virtual one");
     glfwSetErrorCallback(printGlfwError);
-    const std::optional<GLLimits> limits = probeLimits();
+    const std::optional<PictureLimits> limits = probePictureLimits();
     if (!limits) {
         glfwTerminate();
         return fail("this display offers no OpenGL 3.3 core context");
