@@ -84,4 +84,21 @@ wait_title() {
   fail "no title like $1 within ${2:-120} s (last: $(title))"
 }
 
+# wait_frames N: until the title has been rewritten N times (new frames),
+# up to two minutes; fails at once if the program ends.
+wait_frames() {
+  local seen=0 last now
+  last=$(title)
+  for _ in $(seq 1 2400); do
+    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended while waiting for frames"
+    now=$(title)
+    if [ "$now" != "$last" ]; then
+      seen=$((seen + 1)); last=$now
+      [ "$seen" -ge "$1" ] && return 0
+    fi
+    sleep 0.05
+  done
+  fail "fewer than $1 frames in two minutes"
+}
+
 FRAME_TITLE='^Thalvek, FPS: [0-9]+, Frametime: [0-9]+\.[0-9]{2} ms, Position = \((-?[0-9]+\.[0-9]{2}), (-?[0-9]+\.[0-9]{2}), (-?[0-9]+\.[0-9]{2})\)$'

@@ -26,20 +26,6 @@ wait_position() {
   done
   fail "the camera never came to ($1), it is at ($(position))"
 }
-# wait_frames N: until the title has been rewritten N times.
-wait_frames() {
-  local seen=0 last now
-  last=$(title)
-  for _ in $(seq 1 2400); do
-    now=$(title)
-    if [ "$now" != "$last" ]; then
-      seen=$((seen + 1)); last=$now
-      [ "$seen" -ge "$1" ] && return 0
-    fi
-    sleep 0.05
-  done
-  fail "fewer than $1 frames in two minutes"
-}
 
 echo "step: cameras"
 p0=$(position)

@@ -9,20 +9,6 @@ start_xvfb 640x360x24
 launch
 wait_title "$FRAME_TITLE" 180
 
-# wait_frames N: until the title has been rewritten N times.
-wait_frames() {
-  local seen=0 last now
-  last=$(title)
-  for _ in $(seq 1 2400); do
-    now=$(title)
-    if [ "$now" != "$last" ]; then
-      seen=$((seen + 1)); last=$now
-      [ "$seen" -ge "$1" ] && return 0
-    fi
-    sleep 0.05
-  done
-  fail "fewer than $1 frames in two minutes"
-}
 
 # corner NAME: a screenshot's top-left corner, where the overlay's switch
 # rows are (the lights' rows below them change every frame), as raw RGB.

@@ -28,21 +28,6 @@ wait_size() {
   done
   fail "the window never came to $1 (it is $(geometry))"
 }
-# new_frames N: until the title has been rewritten N times.
-new_frames() {
-  local seen=0 last now
-  last=$(title)
-  for _ in $(seq 1 2400); do
-    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended"
-    now=$(title)
-    if [ "$now" != "$last" ]; then
-      seen=$((seen + 1)); last=$now
-      [ "$seen" -ge "$1" ] && return 0
-    fi
-    sleep 0.05
-  done
-  fail "fewer than $1 frames in two minutes"
-}
 # screenshot N WxH: F12, then the Nth "Saved" line's file must be a PNG of
 # that size with a picture in it.
 screenshot() {
@@ -86,18 +71,18 @@ psnr=$(ffmpeg -hide_banner -i "$png" -i "$WORK/screen.png" -lavfi "[1:v]crop=640
 echo "step: resize"
 xdotool windowsize "$wid" 800 450
 placed=$(wait_size 800x450)
-new_frames 2
+wait_frames 2
 screenshot 2 800x450
 
 echo "step: F11"
 xdotool mousemove --window "$wid" 20 20
 hold_key F11
 wait_size 1280x720 >/dev/null
-new_frames 1
+wait_frames 1
 hold_key F11
 back=$(wait_size 800x450)
 [ "$back" = "$placed" ] || fail "back from full screen at $back, not $placed"
-new_frames 1
+wait_frames 1
 
 echo "step: unwritable folder"
 rm -rf "$shots"
@@ -109,7 +94,7 @@ for _ in $(seq 1 1200); do
 done
 grep -q "^Could not save $shots/thalvek-.*\.png: No such file or directory$" "$WORK/err.txt" ||
   fail "the failed screenshot was not reported"
-new_frames 2
+wait_frames 2
 
 grep -q '^GL ' "$WORK/err.txt" && fail "GL errors: $(grep '^GL ' "$WORK/err.txt" | head -n 3)"
 hold_key Escape 1
