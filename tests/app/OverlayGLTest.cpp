@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using testing_support::DemoHarness;
 using testing_support::Image;
 
@@ -79,6 +81,29 @@ int differingTopLeft(const Image& a, const Image& b) {
     return differing;
 }
 
+// The GL state a frame leaves behind that the overlay's drawing changes on
+// its way (blending, scissor, culling, depth, the program, vertex array,
+// buffers and texture unit): after a frame with the overlay it must be what
+// a frame without it leaves.
+std::vector<GLint> stateAfterAFrame() {
+    std::vector<GLint> state;
+    for (GLenum capability : {GL_BLEND, GL_SCISSOR_TEST, GL_CULL_FACE, GL_DEPTH_TEST, GL_STENCIL_TEST})
+        state.push_back(glIsEnabled(capability));
+    for (GLenum binding : {GL_CURRENT_PROGRAM, GL_VERTEX_ARRAY_BINDING, GL_ARRAY_BUFFER_BINDING, GL_ACTIVE_TEXTURE,
+                           GL_TEXTURE_BINDING_2D, GL_BLEND_SRC_RGB, GL_BLEND_DST_RGB, GL_BLEND_EQUATION_RGB,
+                           GL_DRAW_FRAMEBUFFER_BINDING, GL_POLYGON_MODE}) {
+        GLint value[4] = {0, 0, 0, 0};
+        glGetIntegerv(binding, value);
+        state.push_back(value[0]);
+    }
+    for (GLenum rectangle : {GL_SCISSOR_BOX, GL_VIEWPORT}) {
+        GLint box[4] = {0, 0, 0, 0};
+        glGetIntegerv(rectangle, box);
+        state.insert(state.end(), box, box + 4);
+    }
+    return state;
+}
+
 } // namespace
 
 TEST(Overlay, HiddenItIssuesNoQueryAndShowingItNoFrameWaitsForOne) {
@@ -113,10 +138,12 @@ TEST(Overlay, ShownAndHiddenAgainTheNextFrameIsAsBefore) {
     ASSERT_TRUE(demo.ok());
     demo.advance(2, kDt);
     demo.render();
+    const std::vector<GLint> stateBefore = stateAfterAFrame();
     const Image before = demo.readFrame();
 
     inputController->overlay = 1;
     demo.render();
+    EXPECT_EQ(stateAfterAFrame(), stateBefore) << "the overlay left GL state changed";
     const Image showing = demo.readFrame();
     EXPECT_GT(differingTopLeft(before, showing), 320 * 180 / 20) << "the overlay drew nothing at the top left";
 
