@@ -107,32 +107,28 @@ void keepAttributeLocations(GLuint from, GLuint to) {
 
 ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& fragmentPath)
     : vertexPath(vertexPath), fragmentPath(fragmentPath) {
-    rtr::StartupTimer timer(rtr::StartupPhase::Programs);
-    createProgram();
-    vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
-    fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
-    linked = linkProgram();
-    rtr::labelObject(GL_PROGRAM, program, pathsLabel());
+    build();
 }
 
 ShaderProgram::ShaderProgram(const std::string& vertexPath, const std::string& geometryPath,
                              const std::string& fragmentPath)
     : vertexPath(vertexPath), geometryPath(geometryPath), fragmentPath(fragmentPath) {
-    rtr::StartupTimer timer(rtr::StartupPhase::Programs);
-    createProgram();
-    vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
-    fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
-    geometryShader = compileShaderFile(geometryPath, GL_GEOMETRY_SHADER);
-    linked = linkProgram();
-    rtr::labelObject(GL_PROGRAM, program, pathsLabel());
+    build();
 }
 
 ShaderProgram::ShaderProgram(const ShaderProgram& base, const std::string& define)
     : vertexPath(base.vertexPath), geometryPath(base.geometryPath), fragmentPath(base.fragmentPath),
       define(define), base(&base) {
+    build();
+}
+
+// Start-up's build: the first failure is fatal, so the stages go in the
+// order whose messages are documented (vertex, fragment, geometry).
+void ShaderProgram::build() {
     rtr::StartupTimer timer(rtr::StartupPhase::Programs);
     createProgram();
-    keepAttributeLocations(base.program, program);
+    if (base != nullptr)
+        keepAttributeLocations(base->program, program);
     vertexShader = compileShaderFile(vertexPath, GL_VERTEX_SHADER);
     fragmentShader = compileShaderFile(fragmentPath, GL_FRAGMENT_SHADER);
     if (!geometryPath.empty())

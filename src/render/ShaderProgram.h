@@ -54,6 +54,7 @@ private:
     // The reload's build: reports a failure and leaves `linked` false.
     ShaderProgram(Rebuild, const ShaderProgram& previous);
 
+    void build();
     bool createProgram();
     GLuint compileShaderFile(const std::string& path, GLenum type);
     bool linkProgram();
