@@ -42,6 +42,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // then where to read more.
 std::string refusal(const std::string& problem);
 
+// `text` as a message shows it, on the line it belongs to: control
+// characters are written as escapes ("\n", "\t", "\r", "\x1b").
+std::string shownInMessage(const std::string& text);
+
 // "WIDTHxHEIGHT".
 std::string sizeText(int width, int height);
 
