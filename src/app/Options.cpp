@@ -175,7 +175,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     return result;
 }
 
-std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder) {
+std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder,
+                           const std::string& startFolder) {
     std::string answer = xdgAnswer;
     while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
         answer.pop_back();
@@ -190,8 +191,9 @@ std::string picturesFolder(const std::string& xdgAnswer, const std::string& home
     };
     if (!answer.empty() && !sameFolder(answer, home))
         return answer;
+    // Not the folder the program runs in, which is inside its own tree.
     if (home.empty())
-        return ".";
+        return startFolder;
     if (homePicturesIsFolder)
         return home + (home.back() == '/' ? "" : "/") + "Pictures";
     return home;

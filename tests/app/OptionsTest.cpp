@@ -92,11 +92,14 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
 }
 
 TEST(Options, PicturesFolderFallsBackToHome) {
-    EXPECT_EQ(picturesFolder("/home/ada/Bilder\n", "/home/ada", true), "/home/ada/Bilder");
+    EXPECT_EQ(picturesFolder("/home/ada/Bilder\n", "/home/ada", true, "/w"), "/home/ada/Bilder");
     // xdg-user-dir answers $HOME itself when no pictures folder is set up.
-    EXPECT_EQ(picturesFolder("/home/ada\n", "/home/ada", true), "/home/ada/Pictures");
-    EXPECT_EQ(picturesFolder("", "/home/ada/", true), "/home/ada/Pictures");
-    EXPECT_EQ(picturesFolder("", "/home/ada", false), "/home/ada");
+    EXPECT_EQ(picturesFolder("/home/ada\n", "/home/ada", true, "/w"), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada/", true, "/w"), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada", false, "/w"), "/home/ada");
+    // Without $HOME xdg-user-dir prints an empty line; the program's own
+    // folder is no place for pictures.
+    EXPECT_EQ(picturesFolder("\n", "", false, "/home/ada/work"), "/home/ada/work");
 }
 
 TEST(Options, AWindowAtTheDriversLimitFits) {
