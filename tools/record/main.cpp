@@ -8,6 +8,7 @@
 #include "Ffmpeg.h"
 #include "FrameReadback.h"
 #include "LoopbackSound.h"
+#include "Mp4Tracks.h"
 #include "OutputFiles.h"
 #include "Progress.h"
 #include "RecordOptions.h"
@@ -364,6 +365,10 @@ int main(int argc, char** argv) {
     std::string why = pending.ok() ? muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate,
                                                   pending.path())
                                    : pending.error();
+    // An ffmpeg that says it succeeded has not always written the file.
+    if (why.empty())
+        if (const auto wrong = notARecording(pending.path(), recording.frames))
+            why = "it ended with status 0, but its file " + *wrong;
     if (why.empty())
         why = pending.putInPlace();
     if (!why.empty()) {
