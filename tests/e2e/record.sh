@@ -3,8 +3,9 @@
 # recorded with the right streams, frames, rate and sound length, and not
 # silent; the same frames from a second recording with the same options,
 # and from one that starts later;
-# the fire's crackling louder beside it than across the clearing; and
-# Ctrl-C leaving a playable file with the frames recorded so far.
+# the fire's crackling louder beside it than across the clearing; ffmpeg
+# killed while frames go in leaving what it wrote, named; and Ctrl-C
+# leaving a playable file with the frames recorded so far.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 640x360x24
 RECORD="$RUNTIME/tools/thalvek-record"
@@ -86,6 +87,44 @@ treble() {
 at_fire=$(treble "$WORK/fire.mp4") far=$(treble "$WORK/far.mp4")
 awk -v a="$at_fire" -v b="$far" 'BEGIN { exit !(a != "" && b != "" && a > b + 6) }' ||
   fail "above 4 kHz the fire is ${at_fire:-?} dB from beside it and ${far:-?} dB from across the clearing"
+
+# ffmpeg ended while frames go in: the earlier file stays; the scratch
+# folder is kept and named, with the sound and a video that plays. On
+# SIGTERM ffmpeg finishes the video with every frame it took: at least the
+# frames shown as done, less 3 in the read-back ring and 5 in the pipe
+# (1 MiB). On SIGKILL what reached the disk plays: 60 frames in, the
+# encoder has let go of some.
+printf 'an earlier recording\n' >"$WORK/earlier.mp4"
+for signal in TERM KILL; do
+  rm -rf "$WORK/tmp" && mkdir "$WORK/tmp"
+  TMPDIR="$WORK/tmp" "$RECORD" --size 320x180 --length 10 --output "$WORK/earlier.mp4" >"$WORK/out.txt" 2>"$WORK/err.txt" &
+  PROGRAM_PID=$!
+  for _ in $(seq 1 1500); do
+    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the recorder ended before ffmpeg was killed"
+    grep -Eq '^frame ([6-9][0-9]|[1-9][0-9]{2,})/300' "$WORK/out.txt" && break
+    sleep 0.2
+  done
+  shown=$(sed -n 's|^frame \([0-9]*\)/300.*|\1|p' "$WORK/out.txt" | tail -n 1)
+  [ "${shown:-0}" -ge 60 ] || fail "no progress to frame 60 within 300 s"
+  encoder=
+  for stat in /proc/[0-9]*/stat; do
+    read -r pid name _ parent _ 2>/dev/null <"$stat" || continue
+    [ "$name" = "(ffmpeg)" ] && [ "$parent" = "$PROGRAM_PID" ] && encoder=$pid
+  done
+  [ -n "$encoder" ] || fail "no ffmpeg under the recorder"
+  kill "-$signal" "$encoder"
+  wait_exit 120
+  [ "$EXIT_STATUS" -eq 1 ] || fail "exit status $EXIT_STATUS with ffmpeg killed by SIG$signal, not 1"
+  [ "$(wc -l <"$WORK/err.txt")" -eq 1 ] || fail "not one error line with ffmpeg killed by SIG$signal"
+  [ "$(cat "$WORK/earlier.mp4")" = "an earlier recording" ] || fail "SIG$signal to ffmpeg changed the earlier file"
+  kept=$(ls -d "$WORK/tmp"/thalvek-record-* 2>/dev/null) || fail "SIG$signal to ffmpeg: no scratch folder kept"
+  grep -qF "$kept/video.mp4" "$WORK/err.txt" && grep -qF "$kept/sound.f32" "$WORK/err.txt" ||
+    fail "SIG$signal to ffmpeg: the kept video and sound are not named"
+  [ -s "$kept/sound.f32" ] || fail "SIG$signal to ffmpeg: no sound kept"
+  decoded=$( (frames "$kept/video.mp4" || true) | wc -l)
+  least=$([ "$signal" = TERM ] && echo $((shown - 8)) || echo 1)
+  [ "$decoded" -ge "$least" ] || fail "SIG$signal to ffmpeg at frame $shown: $decoded frames play, not $least or more"
+done
 
 # Ctrl-C while recording: the recorder finishes the file with what it has.
 "$RECORD" --size 160x90 --length 30 --output "$WORK/stopped.mp4" >"$WORK/out.txt" 2>"$WORK/err.txt" &

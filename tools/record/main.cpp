@@ -347,18 +347,29 @@ int main(int argc, char** argv) {
     const bool samplesWritten = std::fclose(samples) == 0;
     const int samplesError = errno;
     const bool encoded = encoder->finish();
-    if (recording.error.empty() && !samplesWritten)
-        return fail("cannot write the sound's samples into " + samplesFile.string() + ": " +
-                    std::strerror(samplesError));
+    // From the first frame ffmpeg took, a failure keeps what was recorded:
+    // the video stays playable up to where ffmpeg stopped (see
+    // VideoEncoder), and the user's file stays as it was.
+    auto failKeeping = [&](const std::string& why) {
+        if (recording.frames == 0)
+            return fail(why);
+        scratch->keep();
+        return fail(why + "; the recording is kept in " + scratch->path().string() + ": without its sound in " +
+                    video.string() + ", its sound in " + samplesFile.string() +
+                    " (raw 32-bit float samples, stereo, " + std::to_string(LoopbackSound::kSampleRate) + " Hz)");
+    };
     if (recording.error.empty() && recording.frames == 0) {
         std::printf("Stopped before the first frame: nothing written\n");
         return doneStatus;
     }
     if (!recording.error.empty() || !encoded) {
         const std::string said = encoder->failure();
-        return fail((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
-                    (said.empty() ? "" : "; ffmpeg: " + said));
+        return failKeeping((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
+                           (said.empty() ? "" : "; ffmpeg: " + said));
     }
+    if (!samplesWritten)
+        return failKeeping("cannot write the sound's samples into " + samplesFile.string() + ": " +
+                           std::strerror(samplesError));
     // The output changes only here, in one rename, once the file is whole.
     // Until then a failure leaves it as it was, and keeps what was recorded.
     PendingOutput pending(output);
@@ -371,13 +382,8 @@ int main(int argc, char** argv) {
             why = "it ended with status 0, but its file " + *wrong;
     if (why.empty())
         why = pending.putInPlace();
-    if (!why.empty()) {
-        scratch->keep();
-        return fail("ffmpeg could not add the sound to " + output.string() + ": " + why +
-                    "; the recording is kept without its sound in " + video.string() + ", its sound in " +
-                    samplesFile.string() + " (raw 32-bit float samples, stereo, " +
-                    std::to_string(LoopbackSound::kSampleRate) + " Hz)");
-    }
+    if (!why.empty())
+        return failKeeping("ffmpeg could not add the sound to " + output.string() + ": " + why);
 
     std::printf("%s %s: %ld frames (%.2f s) with sound, in %s\n",
                 recording.interrupted ? "Stopped early; wrote" : "Wrote", options.output.c_str(), recording.frames,
