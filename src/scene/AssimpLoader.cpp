@@ -176,9 +176,11 @@ const aiScene* AssimpLoader::loadScene(const std::string& path) {
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
     rtr::StartupTimer timer(rtr::StartupPhase::Textures);
-    // Tables of an earlier load name textures of an earlier context.
+    // Tables of an earlier load name textures of an earlier context; its
+    // textures that never reached a Level go now.
     diffuseTextures.clear();
     normalTextures.clear();
+    textures.clear();
     if (scene == nullptr)
         return false;
     if (scene->mTextures != nullptr && scene->mNumTextures > 0) {
@@ -220,7 +222,8 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
 
     size_t i = 0;
     for (auto& [path, name] : table) {
-        name = names[i++];
+        rtr::gl::TextureName texture(names[i++]);
+        name = texture.get();
         const std::string fullPath = textureFolder + afterLast(path, '/');
         // Colour textures go up by extension: JPEG as RGB, PNG with alpha.
         GLenum internalFormat = GL_RGBA;
@@ -239,8 +242,7 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
         // an empty (black) texture.
         if (image.bitmap == nullptr) {
             rtr::reportImageFailure(fullPath, reason);
-            glDeleteTextures(1, &name);
-            name = 0;
+            name = 0; // the texture goes with `texture`
             continue;
         }
         glActiveTexture(kind == Table::Diffuse ? GL_TEXTURE0 : GL_TEXTURE1);
@@ -254,6 +256,7 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
                          static_cast<GLsizei>(mip.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, mip.bytes.data());
         rtr::labelObject(GL_TEXTURE, name, path);
         setSamplingAndUnbind();
+        textures.push_back(std::move(texture));
     }
 }
 
@@ -410,7 +413,8 @@ Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height
     cameras = importCameras(scene, width, height, window);
     Camera* activeCamera = cameras->current();
     auto* created = new Level(glm::mat4(1.0f), phongProgram, opaqueObjects, transparentObjects, waterObjects,
-                              secondaryObjects, {}, materials, activeCamera);
+                              secondaryObjects, {}, materials, activeCamera, std::move(textures));
+    textures.clear();
     if (mirroredPhongProgram != nullptr)
         created->setMirroredProgram(mirroredPhongProgram);
     return created;

@@ -7,6 +7,7 @@
 // the scene's cameras, and the Level that holds it all.
 
 #include "render/GL.h"
+#include "render/GLObjects.h"
 
 #include <assimp/Importer.hpp>
 
@@ -70,6 +71,8 @@ public:
     // loader's two lines and keeps no texture (0 in its table); the other
     // entries go on. The files are decoded on worker threads a few ahead of
     // the uploads; the uploads and every message keep the tables' order.
+    // The loader owns the textures until createLevel hands them to the
+    // Level; the tables only name them.
     bool loadTextures(const aiScene* scene, const std::string& textureFolder);
 
     // One node and, depth first, its children. Objects are placed by the
@@ -80,8 +83,8 @@ public:
 
     // Walks the whole scene with the application's phongProgram (and its
     // mirroredPhongProgram, where there is one) and shadowPassProgram, imports the cameras into `cameras` (freeing the set
-    // of an earlier call), and returns the Level, which owns the objects and
-    // materials from then on.
+    // of an earlier call), and returns the Level, which owns the objects,
+    // materials and the textures of the last loadTextures from then on.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
     // The loader owns the imported cameras; the program's `cameras` and the
@@ -126,6 +129,8 @@ private:
     std::string pendingPath;
     std::future<WorkerRead> pendingRead;
     std::thread reader;
+    // What loadTextures uploaded, until createLevel hands it over.
+    std::vector<rtr::gl::TextureName> textures;
 
     enum class Table { Diffuse, Normals };
     // Uploads the table's entries in order, taking each one's image from
