@@ -4,6 +4,7 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include <chrono>
 #include <cstdio>
 #include <future>
 #include <map>
@@ -15,10 +16,34 @@ namespace rtr {
 
 namespace {
 
+// A decode started ahead: its worker and the result it hands over. The
+// worker owns all it uses (the path and its promise), so it may outlive the
+// entry: one that nobody took (no sound device) is joined when the entry
+// goes if it has finished, and otherwise left to end on its own, so that a
+// decode that never ends (a file that blocks on opening) does not hold up
+// the program's exit.
+struct PendingDecode {
+    std::future<VorbisPcm> result;
+    std::thread worker;
+
+    PendingDecode(std::future<VorbisPcm> result, std::thread worker)
+        : result(std::move(result)), worker(std::move(worker)) {}
+    PendingDecode(PendingDecode&&) = default;
+    PendingDecode& operator=(PendingDecode&&) = delete;
+    ~PendingDecode() {
+        if (!worker.joinable())
+            return;
+        if (result.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+            worker.join();
+        else
+            worker.detach();
+    }
+};
+
 // Decodes started ahead, by path. Only the main thread touches the map; the
 // workers only decode.
-std::map<std::string, std::future<VorbisPcm>>& pendingDecodes() {
-    static std::map<std::string, std::future<VorbisPcm>> pending;
+std::map<std::string, PendingDecode>& pendingDecodes() {
+    static std::map<std::string, PendingDecode> pending;
     return pending;
 }
 
@@ -27,9 +52,10 @@ VorbisPcm takeOrDecode(const std::string& path) {
     const auto found = pending.find(path);
     if (found == pending.end())
         return decodeVorbisFile(path);
-    std::future<VorbisPcm> decode = std::move(found->second);
+    PendingDecode decode = std::move(found->second);
     pending.erase(found);
-    return decode.get();
+    decode.worker.join(); // as long as the decode takes, as get() would wait
+    return decode.result.get();
 }
 
 } // namespace
@@ -73,23 +99,23 @@ void startDecoding(const std::string& path) {
     auto& pending = pendingDecodes();
     if (pending.count(path) != 0)
         return;
-    // A detached worker: a decode nobody takes (no sound device) or one
-    // that never ends (a file that blocks on opening) must not hold up the
-    // program's exit, as a future of std::async would.
+    // Not std::async: its future would wait at exit for a decode nobody
+    // takes, or for one that never ends.
     std::promise<VorbisPcm> promise;
     std::future<VorbisPcm> decode = promise.get_future();
+    std::thread worker;
     try {
-        std::thread([path, promise = std::move(promise)]() mutable {
+        worker = std::thread([path, promise = std::move(promise)]() mutable {
             try {
                 promise.set_value(decodeVorbisFile(path));
             } catch (...) {
                 promise.set_exception(std::current_exception());
             }
-        }).detach();
+        });
     } catch (const std::system_error&) {
         return; // no thread to be had: the file is decoded when it is needed
     }
-    pending.emplace(path, std::move(decode));
+    pending.emplace(path, PendingDecode(std::move(decode), std::move(worker)));
 }
 
 VorbisFile::VorbisFile(const std::string& path, bool mono) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <system_error>
 #include <thread>
 
 namespace rtr {
@@ -178,7 +179,16 @@ std::vector<MipLevel> halvedLevels(const unsigned char* bgra, unsigned width, un
 }
 
 ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize, bool mipmaps)
-    : paths_(std::move(paths)), maxSize_(maxSize), mipmaps_(mipmaps),
+    : ImageDecodeQueue(std::move(paths), [maxSize, mipmaps](const std::string& path) {
+          DecodedImage image = decodeImage(path, maxSize);
+          if (mipmaps && image.bitmap != nullptr)
+              image.mipLevels = halvedLevels(FreeImage_GetBits(image.bitmap.get()), image.width, image.height,
+                                             FreeImage_GetPitch(image.bitmap.get()));
+          return image;
+      }) {}
+
+ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, Decoder decode)
+    : paths_(std::move(paths)), decode_(std::move(decode)),
       ahead_(std::max<std::size_t>(2, std::thread::hardware_concurrency())), decoded_(paths_.size()) {
     for (std::size_t i = 0; i < std::min(ahead_, paths_.size()); ++i)
         start(i);
@@ -187,22 +197,28 @@ ImageDecodeQueue::ImageDecodeQueue(std::vector<std::string> paths, int maxSize, 
 void ImageDecodeQueue::start(std::size_t index) {
     if (paths_[index].empty())
         return;
-    decoded_[index] = std::async(std::launch::async, [path = paths_[index], maxSize = maxSize_, mipmaps = mipmaps_] {
-        DecodedImage image = decodeImage(path, maxSize);
-        if (mipmaps && image.bitmap != nullptr)
-            image.mipLevels = halvedLevels(FreeImage_GetBits(image.bitmap.get()), image.width, image.height,
-                                           FreeImage_GetPitch(image.bitmap.get()));
-        return image;
-    });
+    try {
+        decoded_[index] = std::async(std::launch::async, decode_, paths_[index]);
+    } catch (const std::system_error&) {
+        // No thread to be had: next() decodes the file itself.
+    }
 }
 
 DecodedImage ImageDecodeQueue::next() {
     const std::size_t index = nextIndex_++;
     if (index + ahead_ < paths_.size())
         start(index + ahead_);
-    if (index >= paths_.size() || !decoded_[index].valid())
+    if (index >= paths_.size() || paths_[index].empty())
         return {};
-    return decoded_[index].get();
+    if (decoded_[index].valid()) {
+        try {
+            return decoded_[index].get();
+        } catch (const std::exception&) {
+            // What failed on a worker (memory held by the other workers'
+            // images, say) may well succeed here, alone.
+        }
+    }
+    return decode_(paths_[index]);
 }
 
 void reportImageFailure(const std::string& path, const std::string& reason) {

@@ -9,6 +9,7 @@
 // uploads (ImageDecodeQueue).
 
 #include <cstddef>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -56,10 +57,16 @@ DecodedImage decodeImage(const std::string& path, int maxSize);
 // workers also make each image's mip levels. next() hands the images
 // over in the order of `paths`, waiting for each as needed; an empty path
 // gives an empty image without decoding anything. How far ahead the workers
-// go bounds the memory: at most that many decoded images wait at once.
+// go bounds the memory: at most that many decoded images wait at once. A
+// file whose worker could not be started, or whose worker threw, is decoded
+// on the calling thread by next().
 class ImageDecodeQueue {
 public:
+    // What decodes one file, on a worker or on the calling thread.
+    using Decoder = std::function<DecodedImage(const std::string& path)>;
+
     ImageDecodeQueue(std::vector<std::string> paths, int maxSize, bool mipmaps = false);
+    ImageDecodeQueue(std::vector<std::string> paths, Decoder decode);
     // Waits for the workers still decoding (each future does on its own).
     ~ImageDecodeQueue() = default;
     ImageDecodeQueue(const ImageDecodeQueue&) = delete;
@@ -72,8 +79,7 @@ private:
     void start(std::size_t index);
 
     std::vector<std::string> paths_;
-    int maxSize_;
-    bool mipmaps_;
+    Decoder decode_;
     std::size_t ahead_;
     std::size_t nextIndex_ = 0;
     std::vector<std::future<DecodedImage>> decoded_;

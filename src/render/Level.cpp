@@ -34,11 +34,12 @@ glm::vec3 localCentre(Mesh& mesh) {
 
 Level::Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList opaqueObjects,
              ObjectList transparentObjects, ObjectList waterObjects, ObjectList secondaryObjects,
-             std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera)
+             std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera,
+             std::vector<rtr::gl::TextureName> textures)
     : SceneObject(modelMatrix), opaqueObjects(own(std::move(opaqueObjects))),
       transparentObjects(own(std::move(transparentObjects))), waterObjects(own(std::move(waterObjects))),
-      secondaryObjects(own(std::move(secondaryObjects))), lightList(std::move(lights)), litProgram(litProgram),
-      activeCamera(activeCamera) {
+      secondaryObjects(own(std::move(secondaryObjects))), lightList(std::move(lights)),
+      textures(std::move(textures)), litProgram(litProgram), activeCamera(activeCamera) {
     for (Material* material : materials)
         this->materials.emplace_back(material);
 
@@ -67,6 +68,7 @@ Level::~Level() {
     opaqueObjects.clear();
     secondaryObjects.clear();
     materials.clear();
+    textures.clear();
     shadowSampler.reset();
 }
 

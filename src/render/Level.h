@@ -26,15 +26,17 @@ class Level : public rtr::scene::SceneObject {
 public:
     using ObjectList = std::vector<ImportObject*>;
 
-    // Takes over the objects of all four lists and the materials; the lights
-    // and the lit program are shared. The camera is the one active at
-    // creation, kept for reference.
+    // Takes over the objects of all four lists, the materials and the
+    // textures their meshes name; the lights and the lit program are
+    // shared. The camera is the one active at creation, kept for reference.
     Level(const glm::mat4& modelMatrix, ShaderProgram* litProgram, ObjectList opaqueObjects,
           ObjectList transparentObjects, ObjectList waterObjects, ObjectList secondaryObjects,
-          std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera);
+          std::vector<PointLight*> lights, std::vector<Material*> materials, Camera* activeCamera,
+          std::vector<rtr::gl::TextureName> textures = {});
     // Releases the lights buffer and the staging bytes, deletes the water,
     // transparent and opaque objects in that order, then the fire objects and
-    // the materials they drew with, the shadow sampler, and finally the sky.
+    // the materials they drew with, the textures the meshes named, the shadow
+    // sampler, and finally the sky.
     ~Level() override;
 
     void update(double elapsed) override;
@@ -95,6 +97,7 @@ private:
     OwnedList secondaryObjects;
     std::vector<PointLight*> lightList;
     std::vector<std::unique_ptr<Material>> materials;
+    std::vector<rtr::gl::TextureName> textures;
     ShaderProgram* litProgram;
     ShaderProgram* mirroredProgram = nullptr;
     Camera* activeCamera;

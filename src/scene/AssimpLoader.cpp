@@ -18,9 +18,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
-#include <mutex>
 #include <system_error>
 #include <thread>
 #include <cctype>
@@ -99,6 +96,9 @@ AssimpLoader& sceneLoader() {
 AssimpLoader::AssimpLoader() = default;
 
 AssimpLoader::~AssimpLoader() {
+    // The program's loader goes at exit: a read still running gets a few
+    // seconds to end before the importer's library is torn down.
+    releaseReader(std::chrono::seconds(5));
     diffuseTextures.clear();
     normalTextures.clear();
 }
@@ -120,35 +120,13 @@ AssimpLoader::SceneRead AssimpLoader::readScene(const std::string& path, Assimp:
     return read;
 }
 
-namespace {
-
-// Reads still running on worker threads, waited for at exit: the importer
-// library's own static objects must outlive every import.
-std::mutex runningReadsMutex;
-std::condition_variable runningReadsDone;
-int runningReads = 0;
-
-void waitForRunningReads() {
-    std::unique_lock<std::mutex> lock(runningReadsMutex);
-    runningReadsDone.wait_for(lock, std::chrono::seconds(5), [] { return runningReads == 0; });
-}
-
-} // namespace
-
 void AssimpLoader::startLoading(const std::string& path) {
-    static const bool exitWaits = (std::atexit(waitForRunningReads), true);
-    (void)exitWaits;
+    releaseReader(std::chrono::milliseconds(0)); // an earlier read nobody took
     std::promise<WorkerRead> promise;
     std::future<WorkerRead> read = promise.get_future();
-    {
-        std::lock_guard<std::mutex> lock(runningReadsMutex);
-        ++runningReads;
-    }
     try {
-        // Detached: a read that never ends (a file that blocks on opening)
-        // must not hold up the program, whose loadScene would then wait as
-        // it always did.
-        std::thread([path, promise = std::move(promise)]() mutable {
+        // The worker holds nothing of the loader's, so it may outlive it.
+        reader = std::thread([path, promise = std::move(promise)]() mutable {
             try {
                 WorkerRead result{std::make_unique<Assimp::Importer>(), {}};
                 result.read = readScene(path, *result.importer);
@@ -156,30 +134,40 @@ void AssimpLoader::startLoading(const std::string& path) {
             } catch (...) {
                 promise.set_exception(std::current_exception());
             }
-            std::lock_guard<std::mutex> lock(runningReadsMutex);
-            --runningReads;
-            runningReadsDone.notify_all();
-        }).detach();
+        });
     } catch (const std::system_error&) {
-        std::lock_guard<std::mutex> lock(runningReadsMutex);
-        --runningReads;
         return; // no thread to be had: loadScene reads the file itself
     }
     pendingPath = path;
     pendingRead = std::move(read);
 }
 
+void AssimpLoader::releaseReader(std::chrono::milliseconds patience) {
+    if (reader.joinable()) {
+        if (!pendingRead.valid() || pendingRead.wait_for(patience) == std::future_status::ready)
+            reader.join();
+        else
+            reader.detach(); // still reading, as the loader goes or moves on
+    }
+    pendingRead = {};
+    pendingPath.clear();
+}
+
 const aiScene* AssimpLoader::loadScene(const std::string& path) {
     rtr::StartupTimer timer(rtr::StartupPhase::SceneImport);
     SceneRead read;
     if (pendingRead.valid() && pendingPath == path) {
-        WorkerRead taken = pendingRead.get();
-        workerImporter = std::move(taken.importer);
-        read = std::move(taken.read);
+        try {
+            WorkerRead taken = pendingRead.get();
+            workerImporter = std::move(taken.importer);
+            read = std::move(taken.read);
+        } catch (const std::exception&) {
+            read = readScene(path, importer); // the worker failed before reading (short of memory)
+        }
     } else {
         read = readScene(path, importer);
     }
-    pendingRead = {};
+    releaseReader(std::chrono::milliseconds(0));
     if (read.scene == nullptr)
         std::cout << read.headline << std::endl << path << ": " << read.reason << std::endl;
     scene = read.scene;
@@ -188,9 +176,11 @@ const aiScene* AssimpLoader::loadScene(const std::string& path) {
 
 bool AssimpLoader::loadTextures(const aiScene* scene, const std::string& textureFolder) {
     rtr::StartupTimer timer(rtr::StartupPhase::Textures);
-    // Tables of an earlier load name textures of an earlier context.
+    // Tables of an earlier load name textures of an earlier context; its
+    // textures that never reached a Level go now.
     diffuseTextures.clear();
     normalTextures.clear();
+    textures.clear();
     if (scene == nullptr)
         return false;
     if (scene->mTextures != nullptr && scene->mNumTextures > 0) {
@@ -232,7 +222,8 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
 
     size_t i = 0;
     for (auto& [path, name] : table) {
-        name = names[i++];
+        rtr::gl::TextureName texture(names[i++]);
+        name = texture.get();
         const std::string fullPath = textureFolder + afterLast(path, '/');
         // Colour textures go up by extension: JPEG as RGB, PNG with alpha.
         GLenum internalFormat = GL_RGBA;
@@ -251,8 +242,7 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
         // an empty (black) texture.
         if (image.bitmap == nullptr) {
             rtr::reportImageFailure(fullPath, reason);
-            glDeleteTextures(1, &name);
-            name = 0;
+            name = 0; // the texture goes with `texture`
             continue;
         }
         glActiveTexture(kind == Table::Diffuse ? GL_TEXTURE0 : GL_TEXTURE1);
@@ -266,6 +256,7 @@ void AssimpLoader::uploadTable(std::map<std::string, GLuint>& table, Table kind,
                          static_cast<GLsizei>(mip.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, mip.bytes.data());
         rtr::labelObject(GL_TEXTURE, name, path);
         setSamplingAndUnbind();
+        textures.push_back(std::move(texture));
     }
 }
 
@@ -422,7 +413,8 @@ Level* AssimpLoader::createLevel(const aiScene* scene, float width, float height
     cameras = importCameras(scene, width, height, window);
     Camera* activeCamera = cameras->current();
     auto* created = new Level(glm::mat4(1.0f), phongProgram, opaqueObjects, transparentObjects, waterObjects,
-                              secondaryObjects, {}, materials, activeCamera);
+                              secondaryObjects, {}, materials, activeCamera, std::move(textures));
+    textures.clear();
     if (mirroredPhongProgram != nullptr)
         created->setMirroredProgram(mirroredPhongProgram);
     return created;

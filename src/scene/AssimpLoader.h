@@ -7,13 +7,16 @@
 // the scene's cameras, and the Level that holds it all.
 
 #include "render/GL.h"
+#include "render/GLObjects.h"
 
 #include <assimp/Importer.hpp>
 
+#include <chrono>
 #include <future>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rtr {
@@ -45,14 +48,18 @@ public:
     // the importer's). The importer keeps the scene alive until the loader
     // goes. A read of the same path started by startLoading is taken over
     // (waiting for it as needed), and its failure is told here, so the
-    // messages come where they always did.
+    // messages come where they always did; a worker that threw is replaced
+    // by a read here.
     const aiScene* loadScene(const std::string& path);
 
     // Starts reading `path` on a worker thread (the import needs no GL
     // context), for the next loadScene of that path. The worker says
-    // nothing itself. A process that ends before it is done waits for it a
-    // few seconds at most: the importer's library must not be torn down
-    // under a running import.
+    // nothing itself, and owns all it uses: the path, its importer and the
+    // result it hands over. A loader that goes (at exit) while its worker is
+    // still reading waits for it a few seconds at most, so that the
+    // importer's library is not torn down under a running import, then
+    // leaves it running on its own: a read that never ends (a pipe nobody
+    // writes) must not hold up the program.
     void startLoading(const std::string& path);
 
     // Uploads every texture file that a material names as diffuse or normal
@@ -64,6 +71,8 @@ public:
     // loader's two lines and keeps no texture (0 in its table); the other
     // entries go on. The files are decoded on worker threads a few ahead of
     // the uploads; the uploads and every message keep the tables' order.
+    // The loader owns the textures until createLevel hands them to the
+    // Level; the tables only name them.
     bool loadTextures(const aiScene* scene, const std::string& textureFolder);
 
     // One node and, depth first, its children. Objects are placed by the
@@ -74,8 +83,8 @@ public:
 
     // Walks the whole scene with the application's phongProgram (and its
     // mirroredPhongProgram, where there is one) and shadowPassProgram, imports the cameras into `cameras` (freeing the set
-    // of an earlier call), and returns the Level, which owns the objects and
-    // materials from then on.
+    // of an earlier call), and returns the Level, which owns the objects,
+    // materials and the textures of the last loadTextures from then on.
     Level* createLevel(const aiScene* scene, float width, float height, GLFWwindow* window);
 
     // The loader owns the imported cameras; the program's `cameras` and the
@@ -113,9 +122,15 @@ private:
         SceneRead read;
     };
     static SceneRead readScene(const std::string& path, Assimp::Importer& importer);
+    // Lets go of the worker: joins it once it has finished, waiting up to
+    // `patience` for that, or else leaves it running on its own.
+    void releaseReader(std::chrono::milliseconds patience);
 
     std::string pendingPath;
     std::future<WorkerRead> pendingRead;
+    std::thread reader;
+    // What loadTextures uploaded, until createLevel hands it over.
+    std::vector<rtr::gl::TextureName> textures;
 
     enum class Table { Diffuse, Normals };
     // Uploads the table's entries in order, taking each one's image from

@@ -221,9 +221,12 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
         EXPECT_FALSE(reflectionStillMarked(1023, 1023));
     }
 
-    // In view again, the pass renders at least where the pool shows it,
-    // and as far around it as its ripples shift the lookups (0.05 of the
-    // half-screen, 25 texels of the target). The corners of the surface's
+    // In view again, the pass draws the mirrored scene (neither the marker
+    // nor the bare clear colour) wherever the pool shows it, and as far
+    // beyond the surface's outline on screen as its ripples shift the
+    // lookups: Water::kRippleReach, about 12 texels of the target (tested a
+    // texel short of that). The surface goes on under the banks, so its
+    // outline lies beyond the pool that shows. The corners of the surface's
     // bounding rectangle lie well off the round surface: there the target
     // is only cleared (to the clear colour), nothing is drawn.
     inputController->frustumCulling = 1;
@@ -232,19 +235,28 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
     markReflection();
     demo_.render();
     EXPECT_TRUE(frameRenderer->isWaterVisible());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, water->getReflectionFramebuffer());
+    const Image target = readPixels(0, 0, Water::kReflectionSize, Water::kReflectionSize);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    const auto texelAt = [](glm::vec2 ndc) {
+        return glm::clamp(glm::ivec2(glm::floor((ndc * 0.5f + 0.5f) * float(Water::kReflectionSize))), 0,
+                          Water::kReflectionSize - 1);
+    };
+    const auto drawnAt = [&target, &texelAt](glm::vec2 ndc) {
+        const glm::ivec2 texel = texelAt(ndc);
+        const Rgba p = target.at(texel.x, Water::kReflectionSize - 1 - texel.y);
+        return !(p.r == 0 && p.g == 255 && p.b == 0) && !(p.r == 255 && p.g == 0 && p.b == 255);
+    };
     const std::vector<bool> pool = poolPixels();
-    constexpr int kReach = 24;
-    int marked = 0, wet = 0;
+    int undrawn = 0, wet = 0;
     for (int y = 0; y < kHeight; y += 2)
         for (int x = 0; x < kWidth; x += 2)
             if (pool[y * kWidth + x]) {
                 ++wet;
-                const int u = (2 * x + 1) * 512 / kWidth, v = (2 * (kHeight - 1 - y) + 1) * 512 / kHeight;
-                for (const auto& [du, dv] : {std::pair{0, 0}, {kReach, 0}, {-kReach, 0}, {0, kReach}, {0, -kReach}})
-                    marked += reflectionStillMarked(std::clamp(u + du, 0, 1023), std::clamp(v + dv, 0, 1023));
+                undrawn += !drawnAt({(2.0f * x + 1.0f) / kWidth - 1.0f, 1.0f - (2.0f * y + 1.0f) / kHeight});
             }
     EXPECT_GT(wet, 20);
-    EXPECT_EQ(marked, 0) << "the pool or its ripples would show the marker";
+    EXPECT_EQ(undrawn, 0) << "the pool would show the marker or the clear colour";
 
     const glm::mat4 viewProjection = camera.getProjectionMatrix() * camera.getViewMatrix();
     const rtr::ScreenRect rect = rtr::screenFootprint(viewProjection, water->lowestCorner(), water->highestCorner());
@@ -253,24 +265,51 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
         const glm::vec4 clip = viewProjection * glm::vec4(p, 1.0f);
         return glm::vec2(clip) / clip.w;
     };
+    // Inside the outline: a crossing to the point's right an odd number of times.
+    const auto inside = [&](glm::vec2 point) {
+        bool in = false;
+        for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
+            const glm::vec2 a = ndc(outline[i]), b = ndc(outline[i + 1]);
+            if ((a.y > point.y) != (b.y > point.y) && point.x < a.x + (point.y - a.y) / (b.y - a.y) * (b.x - a.x))
+                in = !in;
+        }
+        return in;
+    };
+    const float reach = Water::kRippleReach - 2.0f / Water::kReflectionSize;
+    int beyond = 0, undrawnBeyond = 0;
+    for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
+        const glm::vec2 a = ndc(outline[i]), b = ndc(outline[i + 1]);
+        const bool inFront = (viewProjection * glm::vec4(outline[i], 1.0f)).w > 0.0f &&
+                             (viewProjection * glm::vec4(outline[i + 1], 1.0f)).w > 0.0f;
+        if (!inFront || glm::distance(a, b) < 1e-6f)
+            continue;
+        const glm::vec2 across = glm::normalize(glm::vec2(a.y - b.y, b.x - a.x));
+        for (const float side : {1.0f, -1.0f}) {
+            const glm::vec2 point = (a + b) * 0.5f + side * reach * across;
+            if (glm::any(glm::greaterThan(glm::abs(point), glm::vec2(0.99f))) || inside(point))
+                continue;
+            ++beyond;
+            undrawnBeyond += !drawnAt(point);
+        }
+    }
+    EXPECT_GT(beyond, 20);
+    EXPECT_EQ(undrawnBeyond, 0) << "the ripples would show the clear colour beyond the pool's outline";
+
     int offTheSurface = 0;
     for (const glm::vec2& corner : {rect.lower, rect.upper, glm::vec2(rect.lower.x, rect.upper.y),
                                     glm::vec2(rect.upper.x, rect.lower.y)}) {
-        // Outside the surface's outline (no crossing to its right an odd
-        // number of times) and more than twice the ripples' reach from it.
-        bool inside = false;
+        // Outside the surface's outline and more than twice the ripples'
+        // reach from it.
         float nearest = 1e9f;
         for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
             const glm::vec2 a = ndc(outline[i]), b = ndc(outline[i + 1]);
-            if ((a.y > corner.y) != (b.y > corner.y) && corner.x < a.x + (corner.y - a.y) / (b.y - a.y) * (b.x - a.x))
-                inside = !inside;
             const float t = std::clamp(glm::dot(corner - a, b - a) / glm::dot(b - a, b - a), 0.0f, 1.0f);
             nearest = std::min(nearest, glm::length(corner - (a + t * (b - a))));
         }
-        const glm::ivec2 texel = glm::clamp(glm::ivec2((corner * 0.5f + 0.5f) * 1024.0f), 0, 1023);
-        if (inside || nearest < 0.1f || glm::any(glm::greaterThan(glm::abs(corner), glm::vec2(0.95f))))
+        if (inside(corner) || nearest < 0.1f || glm::any(glm::greaterThan(glm::abs(corner), glm::vec2(0.95f))))
             continue;
         ++offTheSurface;
+        const glm::ivec2 texel = texelAt(corner);
         EXPECT_EQ(reflectionPixel(texel.x, texel.y), kMagenta) << "drawn off the surface at " << texel.x << ", "
                                                                << texel.y;
     }

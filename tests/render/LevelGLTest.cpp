@@ -1,6 +1,7 @@
 // The Level: lights keyed and uploaded, draw order and state (opaque, sky,
 // then transparent blended without depth writes), the fire light's shadow
-// cube map on unit 2 only while shadows are on, and what it releases.
+// cube map on unit 2, through a comparing sampler, only while shadows are
+// on, and what it releases.
 
 #include "app/AppState.h"
 #include "render/Level.h"
@@ -246,10 +247,30 @@ TEST_F(LevelTest, ShadowCubeMapGoesToUnitTwoOnlyWhileShadowsAreOn) {
     EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
     EXPECT_EQ(integer(GL_TEXTURE_BINDING_CUBE_MAP), 0);
 
-    // Shadows on: the map is bound on unit 2 and the wall falls in shadow.
+    // Shadows on: the map is bound on unit 2, read through a comparing
+    // sampler that filters bilinearly, and the wall falls in shadow.
+    static PFNGLBINDSAMPLERPROC bindSampler;
+    static GLuint samplerOnUnitTwo;
+    bindSampler = __glewBindSampler;
+    samplerOnUnitTwo = 0;
+    __glewBindSampler = [](GLuint unit, GLuint sampler) {
+        samplerOnUnitTwo = unit == 2 && sampler != 0 ? sampler : samplerOnUnitTwo;
+        bindSampler(unit, sampler);
+    };
     level->shadowsEnabled = 1;
     const Rgba shadowed = render(*level).at(cx, cy);
+    __glewBindSampler = bindSampler;
     EXPECT_LT(shadowed.r + shadowed.g + shadowed.b, lit.r + lit.g + lit.b - 60) << "the wall must be darker";
+    ASSERT_NE(samplerOnUnitTwo, 0u) << "no sampler on unit 2";
+    const auto sampling = [](GLenum parameter) {
+        GLint value = 0;
+        glGetSamplerParameteriv(samplerOnUnitTwo, parameter, &value);
+        return value;
+    };
+    EXPECT_EQ(sampling(GL_TEXTURE_COMPARE_MODE), GL_COMPARE_REF_TO_TEXTURE);
+    EXPECT_EQ(sampling(GL_TEXTURE_COMPARE_FUNC), GL_LEQUAL);
+    EXPECT_EQ(sampling(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(sampling(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
     EXPECT_EQ(integer(GL_TEXTURE_BINDING_CUBE_MAP), 0);
     glActiveTexture(GL_TEXTURE0);

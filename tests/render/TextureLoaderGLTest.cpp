@@ -2,7 +2,8 @@
 // bottom-up as FreeImage holds them; bad files (lying headers, folders,
 // unknown types) print the loader's two lines and leave the new texture
 // bound; a cube map stops at its first missing or mis-sized face; mip
-// levels made on the CPU are the ones the driver would make.
+// levels made on the CPU are the ones the driver would make; the decoding
+// queue decodes on the calling thread what its workers could not.
 
 #include "render/ImageFile.h"
 #include "render/TextureLoader.h"
@@ -11,6 +12,7 @@
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <array>
@@ -18,7 +20,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -135,6 +140,47 @@ TEST_F(Textures, EveryDepthUploadsAsFourChannelsBottomUp) {
         expectTexels(GL_TEXTURE_2D, alpha);
         glDeleteTextures(1, &texture);
     }
+}
+
+TEST_F(Textures, TheDecodingQueueDecodesOnTheCallingThreadWhatNoWorkerCould) {
+    const std::string path = writeImage("queued.png", 32);
+    // Workers that throw (short of memory beside the other workers, say):
+    // each file is decoded here instead, in order.
+    const std::thread::id caller = std::this_thread::get_id();
+    rtr::ImageDecodeQueue throwing({path, "", path}, [caller](const std::string& file) {
+        if (std::this_thread::get_id() != caller)
+            throw std::bad_alloc();
+        return rtr::decodeImage(file, 64);
+    });
+    for (const bool image : {true, false, true})
+        EXPECT_EQ(throwing.next().bitmap != nullptr, image);
+
+    // No thread to be had: with a default stack larger than the address
+    // space, every thread creation fails.
+    struct DefaultStack {
+        pthread_attr_t saved;
+        DefaultStack() {
+            pthread_getattr_default_np(&saved);
+            pthread_attr_t huge;
+            pthread_getattr_default_np(&huge);
+            pthread_attr_setstacksize(&huge, std::size_t{1} << 48);
+            pthread_setattr_default_np(&huge);
+            pthread_attr_destroy(&huge);
+        }
+        ~DefaultStack() {
+            pthread_setattr_default_np(&saved);
+            pthread_attr_destroy(&saved);
+        }
+    };
+    rtr::DecodedImage image;
+    {
+        DefaultStack noThreads;
+        ASSERT_THROW(std::thread([] {}).join(), std::system_error);
+        rtr::ImageDecodeQueue unstarted({path}, 64);
+        image = unstarted.next();
+    }
+    EXPECT_EQ(image.width, 3u);
+    EXPECT_EQ(image.height, 2u);
 }
 
 TEST_F(Textures, MissingFilePrintsTheMessageAndKeepsTheNewTextureBound) {

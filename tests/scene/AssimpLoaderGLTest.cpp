@@ -2,7 +2,7 @@
 // in the texture folder and uploaded by extension, materials shared by name
 // with defaults for missing keys, placement through ancestors that made
 // objects, tangents, and bad scene and texture files: each is reported and
-// skipped, or imported, never a crash.
+// skipped, or imported, never a crash; the textures go with the Level.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -183,6 +183,15 @@ TEST_F(Import, TexturesAreFoundByFileNameAndUploadedByExtension) {
     GLint minFilter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+
+    // The Level owns the textures with the rest of the scene: they go with it.
+    std::vector<GLuint> names;
+    for (const auto* table : {&loader_.diffuseTextures, &loader_.normalTextures})
+        for (const auto& [path, name] : *table)
+            names.push_back(name);
+    level_.reset();
+    for (const GLuint name : names)
+        EXPECT_EQ(glIsTexture(name), GL_FALSE) << name;
 }
 
 TEST_F(Import, ImagesOfOtherDepthsAreConvertedBeforeUpload) {
