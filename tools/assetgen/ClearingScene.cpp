@@ -89,10 +89,14 @@ Cameras placeCameras(const Terrain& terrain) {
         out.tour.push_back({"cameraOpening", start, aim, flight / (kOpeningDollySeconds * kDollySpeedPerLength)});
         out.clearance.segments.push_back({start, aim, 3.0f});
     }
-    // 1: the establishing shot from the opening to the south.
+    // 1: the establishing shot: the clearing as a place, from above the
+    // pool's north-eastern bank and near enough for the flames to read: the
+    // pool in front with the moon in it, the fire and its seats at the top
+    // of the far bank, the tent beyond, and the forest's crowns against the
+    // moonlit sky.
     {
-        const vec3 at = onGround(-25.0f, 27.0f, 8.5f);
-        const vec3 target(3.0f, 2.5f, 25.0f);
+        const vec3 at(7.0f, 5.0f, 19.0f);
+        const vec3 target(-3.0f, 4.2f, 36.0f);
         out.tour.push_back({"cameraEstablishing", at, target, 1.0f});
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, target, 2.5f});
@@ -111,9 +115,11 @@ Cameras placeCameras(const Terrain& terrain) {
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, target, 2.0f});
     }
-    // 4: low across the pool, the fire and its reflection ahead.
+    // 4: low on the pool's northern shore, a metre above the water: the
+    // fire at the top of the far bank with the moon above it, and the
+    // fire-lit pit and bank, and the moon, mirrored in the pool below.
     {
-        const vec3 at = onGround(2.0f, 11.2f, 1.2f);
+        const vec3 at(0.8f, layout::kWaterLevel + 1.0f, 17.0f);
         const vec3 target = flames + vec3(0.0f, -0.8f, 0.0f);
         out.tour.push_back({"cameraPool", at, target, 1.0f});
         out.clearance.points.push_back({at, 4.0f});
@@ -176,7 +182,7 @@ SceneModel buildClearingScene() {
 
     scene.nodes.push_back({"ground", "forestFloor", terrain.mesh(130), glm::mat4(1.0f)});
     scene.nodes.push_back({"waterPool", "poolWater", poolSurface(terrain),
-                           glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, 0.0f, layout::kPoolCentre.y))});
+                           glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, layout::kWaterLevel, layout::kPoolCentre.y))});
 
     // Boulders: a few at the water's edge, half drowned, and more scattered
     // over the clearing and the slopes.
