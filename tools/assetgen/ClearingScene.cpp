@@ -51,7 +51,10 @@ SceneMaterial material(std::string name, const SceneTexture* texture, vec3 diffu
 
 std::vector<SceneMaterial> clearingMaterials() {
     using namespace textures;
-    const vec3 nightAmbient(0.30f, 0.32f, 0.38f);
+    // The sky's and the stars' light on every side, bluish: away from the
+    // fire it is most of what shows the clearing, so it is kept strong
+    // enough for the ground and the trees to read.
+    const vec3 nightAmbient(0.50f, 0.55f, 0.70f);
     return {
         material("forestFloor", &forestFloor, vec3(0.95f), nightAmbient, 0.04f, 8.0f),
         material("granite", &rock, vec3(0.72f), nightAmbient * 0.8f, 0.10f, 24.0f),
