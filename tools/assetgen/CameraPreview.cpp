@@ -71,8 +71,10 @@ public:
         const float aspect = static_cast<float>(kWidth) / kHeight;
         const glm::mat4 projection = glm::perspective(45.0f, aspect, 0.1f, 1000.0f);
         const glm::mat4 view = glm::lookAt(pose.position, pose.position + pose.direction, pose.up);
-        // The water's reflection: the scene mirrored in y = 0, above the water only.
-        const glm::mat4 mirror = glm::scale(glm::mat4(1.0f), vec3(1.0f, -1.0f, 1.0f));
+        // The water's reflection: the scene mirrored in the water's plane,
+        // above the water only.
+        const glm::mat4 mirror = glm::scale(glm::translate(glm::mat4(1.0f), vec3(0.0f, 2.0f * layout::kWaterLevel, 0.0f)),
+                                            vec3(1.0f, -1.0f, 1.0f));
         Rasterizer reflection(kWidth, kHeight);
         drawScene(reflection, projection * view * mirror, false, true);
         paintSky(reflection, projection * view * mirror);
@@ -125,7 +127,7 @@ private:
                 const auto glowEntry = materialGlow.find(mesh->mMaterialIndex);
                 const vec3 glow = glowEntry == materialGlow.end() ? vec3(0.0f) : glowEntry->second;
                 const Rasterizer::Shade shade = [&](const Fragment& f) -> std::optional<vec3> {
-                    if (aboveWaterOnly && f.world.y < -0.05f) return std::nullopt;
+                    if (aboveWaterOnly && f.world.y < layout::kWaterLevel - 0.05f) return std::nullopt;
                     if (water) return vec3(-1.0f);
                     vec4 texel(0.6f, 0.6f, 0.6f, 1.0f);
                     if (albedo) texel = albedo->sampleWrapped(f.uv.x * albedo->width(), f.uv.y * albedo->height());

@@ -51,7 +51,10 @@ SceneMaterial material(std::string name, const SceneTexture* texture, vec3 diffu
 
 std::vector<SceneMaterial> clearingMaterials() {
     using namespace textures;
-    const vec3 nightAmbient(0.30f, 0.32f, 0.38f);
+    // The sky's and the stars' light on every side, bluish: away from the
+    // fire it is most of what shows the clearing, so it is kept strong
+    // enough for the ground and the trees to read.
+    const vec3 nightAmbient(0.50f, 0.55f, 0.70f);
     return {
         material("forestFloor", &forestFloor, vec3(0.95f), nightAmbient, 0.04f, 8.0f),
         material("granite", &rock, vec3(0.72f), nightAmbient * 0.8f, 0.10f, 24.0f),
@@ -89,10 +92,14 @@ Cameras placeCameras(const Terrain& terrain) {
         out.tour.push_back({"cameraOpening", start, aim, flight / (kOpeningDollySeconds * kDollySpeedPerLength)});
         out.clearance.segments.push_back({start, aim, 3.0f});
     }
-    // 1: the establishing shot from the opening to the south.
+    // 1: the establishing shot: the clearing as a place, from above the
+    // pool's north-eastern bank and near enough for the flames to read: the
+    // pool in front with the moon in it, the fire and its seats at the top
+    // of the far bank, the tent beyond, and the forest's crowns against the
+    // moonlit sky.
     {
-        const vec3 at = onGround(-25.0f, 27.0f, 8.5f);
-        const vec3 target(3.0f, 2.5f, 25.0f);
+        const vec3 at(7.0f, 5.0f, 19.0f);
+        const vec3 target(-3.0f, 4.2f, 36.0f);
         out.tour.push_back({"cameraEstablishing", at, target, 1.0f});
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, target, 2.5f});
@@ -111,9 +118,11 @@ Cameras placeCameras(const Terrain& terrain) {
         out.clearance.points.push_back({at, 4.0f});
         out.clearance.segments.push_back({at, target, 2.0f});
     }
-    // 4: low across the pool, the fire and its reflection ahead.
+    // 4: low on the pool's northern shore, a metre above the water: the
+    // fire at the top of the far bank with the moon above it, and the
+    // fire-lit pit and bank, and the moon, mirrored in the pool below.
     {
-        const vec3 at = onGround(2.0f, 11.2f, 1.2f);
+        const vec3 at(0.8f, layout::kWaterLevel + 1.0f, 17.0f);
         const vec3 target = flames + vec3(0.0f, -0.8f, 0.0f);
         out.tour.push_back({"cameraPool", at, target, 1.0f});
         out.clearance.points.push_back({at, 4.0f});
@@ -176,7 +185,7 @@ SceneModel buildClearingScene() {
 
     scene.nodes.push_back({"ground", "forestFloor", terrain.mesh(130), glm::mat4(1.0f)});
     scene.nodes.push_back({"waterPool", "poolWater", poolSurface(terrain),
-                           glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, 0.0f, layout::kPoolCentre.y))});
+                           glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, layout::kWaterLevel, layout::kPoolCentre.y))});
 
     // Boulders: a few at the water's edge, half drowned, and more scattered
     // over the clearing and the slopes.

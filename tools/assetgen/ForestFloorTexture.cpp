@@ -130,13 +130,16 @@ SurfaceTexture paintForestFloor(int size, std::uint32_t seed) {
     }
 
     // Cavities collect shadow: darken where the relief is below its
-    // surroundings.
+    // surroundings. The whole is lifted a little: at night the floor is seen
+    // by the sky's light alone away from the fire, and a true-to-day soil
+    // tone leaves the clearing black.
+    constexpr float kLift = 1.35f;
     const ScalarField surroundings = paint::blurred(out.height, 6);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const float cavity = std::clamp((surroundings.at(x, y) - out.height.at(x, y)) * 0.18f, 0.0f, 0.45f);
             glm::vec4& texel = out.colour.at(x, y);
-            texel = glm::vec4(vec3(texel) * (1.0f - cavity), 1.0f);
+            texel = glm::vec4(vec3(texel) * (1.0f - cavity) * kLift, 1.0f);
         }
     }
     return out;

@@ -103,8 +103,10 @@ float NightSky::forestCover(vec3 d, float texelAngle) const {
 
 vec3 NightSky::backdrop(vec3 d) const {
     const float up = std::max(d.y, 0.0f);
-    // Gradient: deep blue overhead, lighter and greyer at the horizon.
-    const vec3 zenith(0.018f, 0.030f, 0.075f), middle(0.030f, 0.046f, 0.100f), horizon(0.080f, 0.098f, 0.150f);
+    // Gradient: deep blue overhead, lighter and greyer at the horizon: a
+    // sky with a bright moon in it, light enough for the crowns of the
+    // forest to stand out against it.
+    const vec3 zenith(0.024f, 0.040f, 0.098f), middle(0.042f, 0.063f, 0.135f), horizon(0.105f, 0.128f, 0.192f);
     const float towardsHorizon = std::pow(1.0f - up, 4.0f);
     vec3 sky = mix(mix(zenith, middle, std::pow(1.0f - up, 1.5f)), horizon, towardsHorizon);
 
@@ -129,7 +131,7 @@ vec3 NightSky::backdrop(vec3 d) const {
     // Moonlight scattered in the air, a tight glow, and a faint ice halo.
     const float cosMoon = std::clamp(glm::dot(d, moon), -1.0f, 1.0f);
     const float angle = std::acos(cosMoon);
-    sky += vec3(0.030f, 0.040f, 0.065f) * std::pow(std::max(cosMoon, 0.0f), 6.0f);
+    sky += vec3(0.045f, 0.060f, 0.095f) * std::pow(std::max(cosMoon, 0.0f), 6.0f);
     sky += vec3(0.30f, 0.32f, 0.36f) * std::exp(-std::max(angle - kMoonRadius, 0.0f) / 0.018f) * 0.55f;
     sky += vec3(0.09f, 0.10f, 0.12f) * std::exp(-angle / 0.10f);
     sky += vec3(0.010f, 0.011f, 0.013f) * std::exp(-std::pow((angle - 0.384f) / 0.014f, 2.0f));

@@ -52,17 +52,34 @@ float Terrain::height(float x, float z) const {
     if (reach < 1.0f) {
         const float inward = std::min((1.0f - reach) / 0.7f, 1.0f);
         ground = -layout::kPoolDepth * inward * (2.0f - inward) + 0.08f * noise::gradient(p / 1.7f, {}, kSeed + 2);
-        ground = std::min(ground, -0.02f * inward);
+        ground = layout::kWaterLevel + std::min(ground, -0.02f * inward);
     } else {
+        // Below the fire the bank runs straight from the water's edge up to
+        // the hearth stones, so that seen from the water the fire pit stands
+        // at its top: what the pool mirrors there is the pit and its glow,
+        // not a bank in the way.
         const glm::vec2 offset = p - layout::kPoolCentre;
-        const float shoreDistance = (reach - 1.0f) * poolRadius(std::atan2(offset.y, offset.x));
-        const float t = std::min(shoreDistance / layout::kBankWidth, 1.0f);
-        ground = floor * t * (2.0f - t);
+        const float angle = std::atan2(offset.y, offset.x);
+        const float shoreDistance = (reach - 1.0f) * poolRadius(angle);
+        const glm::vec2 toPit = glm::vec2(layout::kFirePitCentre.x, layout::kFirePitCentre.z) - layout::kPoolCentre;
+        const float fireBank = glm::length(toPit) - poolRadius(std::atan2(toPit.y, toPit.x)) - layout::kHearthReach;
+        const float belowFire = smoothstep(0.85f, 0.97f, glm::dot(glm::vec2(std::cos(angle), std::sin(angle)), glm::normalize(toPit))) *
+                                smoothstep(fireBank + 3.0f, fireBank + 1.0f, shoreDistance);
+        const float width = layout::kBankWidth + (fireBank - layout::kBankWidth) * belowFire;
+        const float top = floor + (layout::kFireGround - floor) * belowFire;
+        const float t = std::min(shoreDistance / width, 1.0f);
+        const float rise = t * (2.0f - t) + (t - t * (2.0f - t)) * belowFire;
+        ground = layout::kWaterLevel + (top - layout::kWaterLevel) * rise;
     }
 
-    // A level spot for the fire pit and its seats.
-    const float fromFire = glm::length(p - glm::vec2(layout::kFirePitCentre.x, layout::kFirePitCentre.z));
-    const float level = smoothstep(4.6f, 2.4f, fromFire);
+    // A level spot for the fire pit and its seats; towards the pool it ends
+    // at the hearth stones, where the bank begins.
+    const glm::vec2 pit(layout::kFirePitCentre.x, layout::kFirePitCentre.z);
+    const float fromFire = glm::length(p - pit);
+    const float poolward = fromFire > 1e-4f ? glm::dot((p - pit) / fromFire, glm::normalize(layout::kPoolCentre - pit)) : 0.0f;
+    const float open = smoothstep(0.5f, 0.9f, poolward);
+    const float level = smoothstep(4.6f + (layout::kHearthReach + 0.6f - 4.6f) * open,
+                                   2.4f + (layout::kHearthReach - 0.2f - 2.4f) * open, fromFire);
     return ground + (layout::kFireGround - ground) * level;
 }
 
