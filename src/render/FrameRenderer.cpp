@@ -84,8 +84,13 @@ FrameRenderer::FrameRenderer()
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
+    sceneColourFramebuffer = rtr::gl::FramebufferName::generate();
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneColourFramebuffer.get());
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColourTexture.get(), 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, sceneFramebuffer.get(), "scene");
+    rtr::labelObject(GL_FRAMEBUFFER, sceneColourFramebuffer.get(), "scene colour");
     rtr::labelObject(GL_TEXTURE, sceneColourTexture.get(), "scene colour");
     rtr::labelObject(GL_TEXTURE, sceneMaskTexture.get(), "scene copy and masks");
 
@@ -111,6 +116,8 @@ void FrameRenderer::resize(int newWidth, int newHeight) {
 void FrameRenderer::setUpPrograms() {
     blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
     blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
+    rtr::setSamplerUnits(*compositionProgram, {{"image", 0}});
+    rtr::setSamplerUnits(*bufferDebugProgram, {{"image", 0}});
 
     // Only the mirrored view cuts at the water level; the camera's program
     // has no "waterLevel" (-1, which GL passes over).
@@ -227,13 +234,16 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     }
     if (waterVisible) {
         // The mask goes into the copy's alpha; the surface then reads the
-        // copy (the scene behind it) while it draws into the picture.
+        // copy (the scene behind it) while it draws into the picture,
+        // through the framebuffer that has no copy attached.
         rtr::PassTimer timer(rtr::Pass::Water);
         writeSurfaceMatrices(view, projection);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
         const GLenum copy = GL_COLOR_ATTACHMENT1;
         glDrawBuffers(1, &copy);
         water->drawMask();
         glDrawBuffers(1, &picture);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
         water->draw(sceneMaskTexture.get());
     }
     // The scene pass ends with the picture as the only draw buffer, and
@@ -289,11 +299,15 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_CULL_FACE); // seen from below, or a band turned either way
+        // Filled in wireframe too: marked as lines, the stencil would let
+        // the mirrored scene through only along the marking's edges.
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         writeSurfaceMatrices(view, projection);
         water->drawShape();
         const glm::mat4 identity(1.0f);
         blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &identity);
         water->drawBand(rtr::widenedOutline(projection * view, water->outlineEdges(), kReflectionMargin));
+        glPolygonMode(GL_FRONT_AND_BACK, scenePolygonMode);
         glEnable(GL_CULL_FACE);
         glEnable(GL_DEPTH_TEST);
         // No stencil writes while the scene draws: the driver may then test
@@ -356,13 +370,18 @@ void FrameRenderer::drawCampfire() {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     {
         rtr::PassTimer timer(rtr::Pass::FireMask);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
         glDrawBuffers(1, &copyAndMasks);
         campfire->drawMask();
         glDrawBuffers(1, &picture);
     }
-    // The haze reads the second target and writes the picture.
-    rtr::PassTimer timer(rtr::Pass::Haze);
-    glDepthMask(GL_FALSE);
-    campfire->haze->draw(sceneMaskTexture.get());
-    glDepthMask(GL_TRUE);
+    // The haze reads the second target and writes the picture, through the
+    // framebuffer that has no second target.
+    {
+        rtr::PassTimer timer(rtr::Pass::Haze);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
+        glDepthMask(GL_FALSE);
+        campfire->haze->draw(sceneMaskTexture.get());
+        glDepthMask(GL_TRUE);
+    }
 }

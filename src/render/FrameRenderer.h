@@ -82,6 +82,11 @@ private:
     void writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection);
 
     rtr::gl::FramebufferName sceneFramebuffer;
+    // The picture and the scene's depth without the copy: the draws that
+    // read the copy (the heat haze, the water) draw through it, since
+    // sampling a texture attached to the framebuffer being drawn into is
+    // undefined, whichever draw buffers are on.
+    rtr::gl::FramebufferName sceneColourFramebuffer;
     rtr::gl::TextureName sceneColourTexture;
     rtr::gl::TextureName sceneMaskTexture;
     rtr::gl::RenderbufferName sceneDepth;

@@ -116,6 +116,7 @@ void OmniShadowMap::setUpPrograms() {
     debugViewLocation = glGetUniformLocation(debugProgram->program, "view");
     debugProjectionLocation = glGetUniformLocation(debugProgram->program, "projection");
     glUseProgram(0);
+    rtr::setSamplerUnits(*debugProgram, {{"depthCube", 0}});
 }
 
 OmniShadowMap::~OmniShadowMap() {

@@ -1,7 +1,9 @@
 // The first picture: the generated scene through the scene pass and the
 // composition, from three of its cameras, compared with reviewed reference
 // images; wireframe and the buffer debug overlay; culling and the water:
-// the pool's reflection, its ripples, and when its mirrored pass runs.
+// the pool's reflection, its ripples, and when its mirrored pass runs. Every
+// draw of a frame, from each camera of the tour, held to what OpenGL 3.3
+// defines.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -11,10 +13,12 @@
 #include "render/ScreenFootprint.h"
 #include "support/ChildProcess.h"
 #include "support/DemoHarness.h"
+#include "support/DrawAuditor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 using namespace testing_support;
@@ -275,6 +279,39 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
                                                                << texel.y;
     }
     EXPECT_GT(offTheSurface, 0) << "no corner of the surface's rectangle lies off it on screen";
+}
+
+namespace {
+
+std::string listed(const std::set<std::string>& findings) {
+    std::string text;
+    for (const std::string& finding : findings)
+        text += "\n  " + finding;
+    return text;
+}
+
+} // namespace
+
+TEST(DefinedOnEveryDriver, EveryDrawOfAFrameFromEachTourCameraInWireframeAndWithTheDebugViews) {
+    DemoHarness demo(kWidth, kHeight, [] { DrawAuditor::recordSamplerUnits(); });
+    ASSERT_TRUE(demo.ok());
+    demo.advance(10, 1.0 / 30.0); // flames and smoke to draw
+    const auto auditFrame = [&demo](const std::string& what) {
+        DrawAuditor auditor;
+        demo.advance(1, 1.0 / 30.0);
+        EXPECT_GT(auditor.draws(), 20) << what << ": the draws did not reach the auditor";
+        EXPECT_TRUE(auditor.findings().empty()) << what << ":" << listed(auditor.findings());
+    };
+    for (int camera = 0; camera <= 4; ++camera) {
+        cameras->index = camera;
+        auditFrame("camera " + std::to_string(camera));
+    }
+    inputController->wireframe = 1; // across the pool: the mirrored pass and its stencil
+    auditFrame("camera 4 in wireframe");
+    inputController->wireframe = 0;
+    inputController->bufferDebugView = 1;
+    inputController->shadowDebugView = 1;
+    auditFrame("camera 4 with both debug views");
 }
 
 TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {
