@@ -6,6 +6,7 @@
 #include "app/InputController.h"
 #include "effects/Campfire.h"
 #include "effects/Water.h"
+#include "render/FramebufferStatus.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
 #include "render/OmniShadowMap.h"
@@ -88,6 +89,7 @@ FrameRenderer::FrameRenderer()
     glBindFramebuffer(GL_FRAMEBUFFER, sceneColourFramebuffer.get());
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColourTexture.get(), 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
+    checkFramebuffers();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, sceneFramebuffer.get(), "scene");
     rtr::labelObject(GL_FRAMEBUFFER, sceneColourFramebuffer.get(), "scene colour");
@@ -109,8 +111,19 @@ void FrameRenderer::resize(int newWidth, int newHeight) {
     allocateTarget(sceneMaskTexture.get(), width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    checkFramebuffers();
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
     screenMatrixReady = false;
+}
+
+void FrameRenderer::checkFramebuffers() const {
+    GLint drawFramebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
+    rtr::checkFramebufferComplete(GL_DRAW_FRAMEBUFFER, "scene");
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
+    rtr::checkFramebufferComplete(GL_DRAW_FRAMEBUFFER, "scene colour");
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
 }
 
 void FrameRenderer::setUpPrograms() {

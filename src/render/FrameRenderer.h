@@ -81,6 +81,9 @@ private:
     // "Matrices" in full for the water surface seen through `view`.
     void writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection);
 
+    // Reports either of the scene's framebuffers that the driver refuses.
+    void checkFramebuffers() const;
+
     rtr::gl::FramebufferName sceneFramebuffer;
     // The picture and the scene's depth without the copy: the draws that
     // read the copy (the heat haze, the water) draw through it, since

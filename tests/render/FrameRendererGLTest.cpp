@@ -3,7 +3,7 @@
 // images; wireframe and the buffer debug overlay; culling and the water:
 // the pool's reflection, its ripples, and when its mirrored pass runs. Every
 // draw of a frame, from each camera of the tour, held to what OpenGL 3.3
-// defines.
+// defines, and framebuffers the driver refuses.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -312,6 +312,31 @@ TEST(DefinedOnEveryDriver, EveryDrawOfAFrameFromEachTourCameraInWireframeAndWith
     inputController->bufferDebugView = 1;
     inputController->shadowDebugView = 1;
     auditFrame("camera 4 with both debug views");
+}
+
+TEST(DefinedOnEveryDriver, EachFramebufferTheDriverRefusesIsNamedWithItsStatusWhenMadeAndResized) {
+    const auto result = runInChild([] {
+        DemoHarness demo(64, 36, [] {
+            glCheckFramebufferStatus = [](GLenum) -> GLenum { return GL_FRAMEBUFFER_UNSUPPORTED; };
+        });
+        if (!demo.ok())
+            _exit(3);
+        frameRenderer->resize(80, 45);
+        demo.advance(1, 1.0 / 30.0); // and the frame goes on as before
+    });
+    ASSERT_TRUE(result.exited) << "crashed: " << result.err;
+    EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+    const auto count = [&result](const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = result.err.find(line); at != std::string::npos; at = result.err.find(line, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'scene': GL_FRAMEBUFFER_UNSUPPORTED\n"), 2u) << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'scene colour': GL_FRAMEBUFFER_UNSUPPORTED\n"), 2u) << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'water reflection': GL_FRAMEBUFFER_UNSUPPORTED\n"), 1u)
+        << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer\n"), 1u) << "the shadow map's own line";
 }
 
 TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {
