@@ -11,6 +11,7 @@
 #include "render/Level.h"
 #include "render/OmniShadowMap.h"
 #include "render/PassProfile.h"
+#include "render/PassState.h"
 #include "render/PointLight.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
@@ -159,6 +160,7 @@ void FrameRenderer::invalidateDepth(bool withStencil) {
 
 void FrameRenderer::renderFrame() {
     const InputController& switches = *inputController;
+    rtr::checkPassState({"the frame's start"});
     // Wireframe shows the scene's triangles as lines. Whatever is not the
     // camera's view of the scene stays filled: drawn as lines, the
     // composition quad would leave the window at the clear colour with one
@@ -183,6 +185,7 @@ void FrameRenderer::renderFrame() {
     PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
     if (switches.shadows == 1 && shadowCaster != nullptr)
         shadowMap->renderShadowPass(*shadowCaster, switches.frustumCulling == 1);
+    rtr::checkPassState({"the shadow pass's end"});
 
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
@@ -193,6 +196,7 @@ void FrameRenderer::renderFrame() {
     }
     if (switches.shadowDebugView == 1 && shadowCaster != nullptr)
         shadowMap->drawShadowDebug(*shadowCaster);
+    rtr::checkPassState({"the frame's end"});
     passQueries.endFrame();
 }
 
@@ -219,6 +223,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
         rtr::PassTimer timer(rtr::Pass::Reflection);
         renderReflection(camera, view, projection);
     }
+    rtr::checkPassState({"the mirrored pass's end", scenePolygonMode});
 
     // Scene pass: both attachments receive the lit picture; alpha is kept
     // for the masks the effects write afterwards.
@@ -233,6 +238,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
     level->setEyePosition(camera.position);
     level->draw(frustum);
+    rtr::checkPassState({"the lit scene's end", scenePolygonMode, false});
 
     const glm::mat4 viewAndProjection[2] = {view, projection};
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
@@ -258,6 +264,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
         glDrawBuffers(1, &picture);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
         water->draw(sceneMaskTexture.get());
+        rtr::checkPassState({"the water's end", scenePolygonMode});
     }
     // The scene pass ends with the picture as the only draw buffer, and
     // nothing after this point tests against the scene's depth.
@@ -276,6 +283,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glGetError();
     glUseProgram(compositionProgram->program);
     screenQuad->draw(sceneColourTexture.get());
+    rtr::checkPassState({"the composition's end"});
 }
 
 void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection) {
@@ -380,6 +388,7 @@ void FrameRenderer::drawCampfire() {
         rtr::PassTimer timer(rtr::Pass::Particles);
         campfire->particles->draw();
     }
+    rtr::checkPassState({"the flames and smoke's end", scenePolygonMode, false});
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     {
         rtr::PassTimer timer(rtr::Pass::FireMask);
@@ -388,6 +397,7 @@ void FrameRenderer::drawCampfire() {
         campfire->drawMask();
         glDrawBuffers(1, &picture);
     }
+    rtr::checkPassState({"the smoke mask's end", scenePolygonMode});
     // The haze reads the second target and writes the picture, through the
     // framebuffer that has no second target.
     {
@@ -397,4 +407,5 @@ void FrameRenderer::drawCampfire() {
         campfire->haze->draw(sceneMaskTexture.get());
         glDepthMask(GL_TRUE);
     }
+    rtr::checkPassState({"the heat haze's end", scenePolygonMode});
 }

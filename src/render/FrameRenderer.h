@@ -4,7 +4,8 @@
 // view, the scene pass into an off-screen framebuffer with two colour
 // attachments (the picture, and a copy whose alpha carries the fire and
 // water masks for the distortion effects), the effects, and the composition
-// of the picture onto the window, with the optional debug overlays.
+// of the picture onto the window, with the optional debug overlays. The GL
+// state between these passes is the contract in PassState.h.
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"

@@ -3,7 +3,8 @@
 // images; wireframe and the buffer debug overlay; culling and the water:
 // the pool's reflection, its ripples, and when its mirrored pass runs. Every
 // draw of a frame, from each camera of the tour, held to what OpenGL 3.3
-// defines, and framebuffers the driver refuses.
+// defines; the GL state between the passes, and framebuffers the driver
+// refuses.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -279,6 +280,22 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
                                                                << texel.y;
     }
     EXPECT_GT(offTheSurface, 0) << "no corner of the surface's rectangle lies off it on screen";
+}
+
+TEST_F(FirstPicture, AStateLeftBehindBetweenPassesFailsTheTestLikeADriverError) {
+#ifndef THALVEK_GL_DEBUG
+    GTEST_SKIP() << "the passes' state is checked in Debug builds";
+#endif
+    demo_.advance(1, 1.0 / 30.0);
+    ASSERT_TRUE(demo_.context().takeDriverErrors().empty());
+    glEnable(GL_BLEND); // as a pass that forgot to turn it off would leave it
+    demo_.render();
+    glDisable(GL_BLEND);
+    const std::vector<DriverMessage> errors = demo_.context().takeDriverErrors();
+    ASSERT_FALSE(errors.empty()) << "blending left on went unnoticed";
+    EXPECT_EQ(errors.front().text, "GL state at the frame's start: blending is on");
+    for (const DriverMessage& error : errors)
+        EXPECT_NE(error.text.find("blending is on"), std::string::npos) << error.text;
 }
 
 namespace {

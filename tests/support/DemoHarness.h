@@ -82,6 +82,7 @@ public:
     DemoHarness& operator=(const DemoHarness&) = delete;
 
     bool ok() const { return context_.ok(); }
+    GLTestContext& context() { return context_; }
     ScriptedInput& input() { return *input_; }
 
     // updateFrame(dt), renderFrame() and the F1 overlay, n times, then
