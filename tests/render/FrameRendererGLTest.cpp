@@ -340,7 +340,7 @@ TEST(DefinedOnEveryDriver, EachFramebufferTheDriverRefusesIsNamedWithItsStatusWh
             _exit(3);
         frameRenderer->resize(80, 45);
         demo.advance(1, 1.0 / 30.0); // and the frame goes on as before
-    });
+    }, 120.0); // a whole start-up, slow under the sanitizers on a loaded machine
     ASSERT_TRUE(result.exited) << "crashed: " << result.err;
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
     const auto count = [&result](const std::string& line) {
