@@ -24,9 +24,7 @@ function(thalvek_launcher name program)
   set(THALVEK_LAUNCHER_NAME ${name})
   set(THALVEK_LAUNCHED ${program})
   file(RELATIVE_PATH THALVEK_TREE_FROM_LAUNCHER /prefix/bin /prefix/${THALVEK_INSTALL_TREE})
-  list(JOIN ARGN "|" THALVEK_PATH_OPTIONS)
-  list(TRANSFORM ARGN APPEND "=*")
-  list(JOIN ARGN "|" THALVEK_PATH_OPTIONS_INLINE)
+  list(JOIN ARGN " " THALVEK_PATH_OPTIONS)
   configure_file(${thalvek_packaging}/launcher.sh.in ${thalvek_generated}/launchers/${name} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)

@@ -50,6 +50,16 @@ void followFramebufferSize() {
         frameRenderer->resize(width, height);
 }
 
+// The picture of the current state again, overlay included, as the loop
+// draws it.
+void redraw(Overlay& overlay, double frameTime) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_CULL_FACE);
+    renderFrame();
+    overlay.draw(frameTime);
+}
+
 } // namespace
 
 bool escapeRequested(GLFWwindow* window) {
@@ -61,6 +71,7 @@ void runFrameLoop(const Options& options) {
     Overlay overlay(window);
     Screenshots screenshots(options.screenshotFolder);
     FrameClock clock(glfwGetTime());
+    double frameTime = 0.0;
     while (glfwWindowShouldClose(window) == 0 && !stopSignalled()) {
         if (nothingToDraw()) {
             glfwWaitEventsTimeout(kIdleWaitSeconds);
@@ -68,15 +79,16 @@ void runFrameLoop(const Options& options) {
             // A picture taken just before still reaches its file.
             screenshots.collect();
         } else {
-            // Read before the update ends the key frame.
-            if (keyWentDown(GLFW_KEY_F11)) {
+            // One switch per press: two quick presses leave the window as
+            // it was.
+            for (int presses = takePresses(GLFW_KEY_F11); presses > 0; --presses) {
                 windowMode.toggleFullScreen();
                 // The window's centre moved: the next flight frame takes the
                 // cursor where it is.
                 if (inputController != nullptr)
                     inputController->input().cursorCentred = false;
             }
-            const bool screenshotRequested = keyWentDown(GLFW_KEY_F12);
+            const int screenshotsRequested = takePresses(GLFW_KEY_F12);
             followFramebufferSize();
             windowMode.updateCursor();
 
@@ -84,14 +96,15 @@ void runFrameLoop(const Options& options) {
             glDepthFunc(GL_LESS);
             glEnable(GL_CULL_FACE);
 
-            const double frameTime = clock.tick(glfwGetTime());
+            frameTime = clock.tick(glfwGetTime());
 
             updateFrame(frameTime);
             renderFrame();
             overlay.draw(frameTime);
 
             glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());
-            if (screenshotRequested)
+            // One file per press, each of this frame's picture.
+            for (int shot = 0; shot < screenshotsRequested; ++shot)
                 screenshots.capture(screenWidth, screenHeight);
             glfwSwapBuffers(window);
             glfwPollEvents();
@@ -99,5 +112,18 @@ void runFrameLoop(const Options& options) {
         }
         if (escapeRequested(window))
             break;
+    }
+    // F12 pressed with the last events (just before Escape, the close
+    // button or a stop signal) still gets its file: the last frame is drawn
+    // once more as it was, without an update, and the Screenshots
+    // destructor waits for the files. A signal ends the loop before the
+    // events that came with it are polled.
+    glfwPollEvents();
+    const int screenshotsRequested = takePresses(GLFW_KEY_F12);
+    if (screenshotsRequested > 0 && !nothingToDraw()) {
+        followFramebufferSize();
+        redraw(overlay, frameTime);
+        for (int shot = 0; shot < screenshotsRequested; ++shot)
+            screenshots.capture(screenWidth, screenHeight);
     }
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The frame loop: update, render, the F1 overlay, title, swap, poll, until
-// the window is asked to close, Escape is down, or SIGINT or SIGTERM has
-// come. While the window is minimised or has no pixels it draws nothing and
-// waits for events; F11 and F12 switch full screen and save a screenshot.
+// the window is asked to close, Escape is down, or SIGINT, SIGTERM or
+// SIGHUP has come. While the window is minimised or has no pixels it draws nothing and
+// waits for events; F11 and F12 switch full screen and save a screenshot,
+// once per press. A screenshot asked for just before the loop ends is
+// still saved, of the last frame.
 
 struct GLFWwindow;
 struct Options;

@@ -20,10 +20,8 @@ void updateFrame(double dt) {
         cameras->current()->reset();
         inputController->resetRequested = 0;
     }
-    if (inputController->shaderReloadRequested == 1) {
+    for (; inputController->shaderReloadRequested > 0; --inputController->shaderReloadRequested)
         reloadShaders();
-        inputController->shaderReloadRequested = 0;
-    }
     if (inputController->tour == 1)
         cameras->runTour(dt);
     else

@@ -81,12 +81,11 @@ void InputController::handleKeys() {
         flip(normalMapping);
     if (keyWentDown(GLFW_KEY_F3))
         flip(wireframe);
-    if (keyWentDown(GLFW_KEY_F1))
+    for (int presses = takePresses(GLFW_KEY_F1); presses > 0; --presses)
         flip(overlay);
     if (keyWentDown(GLFW_KEY_R))
         resetRequested = 1;
-    if (keyWentDown(GLFW_KEY_F9))
-        shaderReloadRequested = 1;
+    shaderReloadRequested += takePresses(GLFW_KEY_F9);
     if (keyWentDown(GLFW_KEY_ENTER)) {
         flip(tour);
         if (cameras != nullptr) {

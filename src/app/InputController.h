@@ -48,7 +48,7 @@ public:
     int frustumCulling = 1;
     int overlay = 0; // F1: the frame's figures, the switches and the keys over the picture
     int resetRequested = 0;
-    int shaderReloadRequested = 0; // F9, served by the frame update
+    int shaderReloadRequested = 0; // F9's presses not yet served by the frame update, one reload each
 
 private:
     void handleHeldKeys();

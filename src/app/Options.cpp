@@ -13,7 +13,9 @@ constexpr const char* kUsage =
     "Usage: thalvek [OPTIONS]\n"
     "A night clearing with a campfire and a pool, in real time. It runs full screen on\n"
     "the primary monitor unless told otherwise, and reads its data from ../Shader,\n"
-    "../Data, ../Textures and ../SFX, relative to the folder it is started in.\n"
+    "../Data, ../Textures and ../SFX, relative to the folder it runs in: the installed\n"
+    "command runs in its own bin/ folder wherever it is started, a build's program\n"
+    "must be started in the build's bin/ folder.\n"
     "\n"
     "  --window WxH       a window of W x H pixels instead of full screen\n"
     "  --fullscreen       full screen at the monitor's resolution (the default)\n"
@@ -38,6 +40,54 @@ bool parseSize(const std::string& text, int& width, int& height) {
            parsePositive(text.substr(x + 1), height);
 }
 
+// An option that sets something: its value (empty for a flag) goes into
+// the options, or the problem comes back.
+using Setter = std::string (*)(const std::string& value, Options& options);
+
+struct OptionRule {
+    const char* name;
+    bool takesValue;
+    Setter set;
+};
+
+// Every option the program takes: a new one is a row here and a line in
+// kUsage.
+const OptionRule kOptionRules[] = {
+    {"--window", true,
+     [](const std::string& value, Options& options) -> std::string {
+         int width = 0, height = 0;
+         if (!parseSize(value, width, height))
+             return "invalid window size '" + shownInMessage(value) + "' (expected WIDTHxHEIGHT, such as 1280x720)";
+         options.windowed = true;
+         options.windowWidth = width;
+         options.windowHeight = height;
+         return {};
+     }},
+    {"--fullscreen", false,
+     [](const std::string&, Options& options) -> std::string {
+         options.windowed = false;
+         return {};
+     }},
+    {"--monitor", true,
+     [](const std::string& value, Options& options) -> std::string {
+         int monitor = 0;
+         if (!parsePositive(value, monitor))
+             return "invalid monitor number '" + shownInMessage(value) + "' (the first monitor is 1)";
+         options.monitor = monitor;
+         return {};
+     }},
+    {"--screenshots", true,
+     [](const std::string& value, Options& options) -> std::string {
+         if (value.empty())
+             return "option '--screenshots' needs a folder";
+         options.screenshotFolder = value;
+         return {};
+     }},
+    // --help and --version answer at once; they set nothing.
+    {"--help", false, nullptr},
+    {"--version", false, nullptr},
+};
+
 CommandLine refuse(const std::string& problem) {
     CommandLine result;
     result.exitNow = true;
@@ -55,6 +105,29 @@ CommandLine answer(std::string text) {
 
 } // namespace
 
+std::string shownInMessage(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+        case '\n': shown += "\\n"; break;
+        case '\r': shown += "\\r"; break;
+        case '\t': shown += "\\t"; break;
+        default: {
+            static constexpr char kHex[] = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xf];
+        }
+        }
+    }
+    return shown;
+}
+
 std::string refusal(const std::string& problem) {
     return "thalvek: " + problem + "\nTry 'thalvek --help' for more information.\n";
 }
@@ -66,7 +139,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument.size() < 2 || argument.front() != '-')
-            return refuse("unexpected argument '" + argument + "'");
+            return refuse("unexpected argument '" + shownInMessage(argument) + "'");
         std::string name = argument;
         std::optional<std::string> value;
         if (const auto equals = argument.find('='); equals != std::string::npos) {
@@ -74,15 +147,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             value = argument.substr(equals + 1);
         }
 
-        const bool takesValue = name == "--window" || name == "--monitor" || name == "--screenshots";
-        const bool isFlag = name == "--fullscreen" || name == "--help" || name == "--version";
-        if (!takesValue && !isFlag)
-            return refuse("unknown option '" + name + "'");
-        if (isFlag && value)
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& candidate : kOptionRules)
+            if (name == candidate.name)
+                rule = &candidate;
+        if (rule == nullptr)
+            return refuse("unknown option '" + shownInMessage(name) + "'");
+        if (!rule->takesValue && value)
             return refuse("option '" + name + "' takes no value");
         // A value that looks like the next option means this one's value was
         // left out.
-        if (takesValue && !value) {
+        if (rule->takesValue && !value) {
             if (i + 1 >= arguments.size() || arguments[i + 1].rfind("--", 0) == 0)
                 return refuse("option '" + name + "' needs a value");
             value = arguments[++i];
@@ -92,32 +167,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             return answer(kUsage);
         if (name == "--version")
             return answer(std::string("Thalvek ") + THALVEK_VERSION + "\n");
-        if (name == "--fullscreen") {
-            options.windowed = false;
-        } else if (name == "--window") {
-            int width = 0, height = 0;
-            if (!parseSize(*value, width, height))
-                return refuse("invalid window size '" + *value + "' (expected WIDTHxHEIGHT, such as 1280x720)");
-            options.windowed = true;
-            options.windowWidth = width;
-            options.windowHeight = height;
-        } else if (name == "--monitor") {
-            int monitor = 0;
-            if (!parsePositive(*value, monitor))
-                return refuse("invalid monitor number '" + *value + "' (the first monitor is 1)");
-            options.monitor = monitor;
-        } else if (name == "--screenshots") {
-            if (value->empty())
-                return refuse("option '--screenshots' needs a folder");
-            options.screenshotFolder = *value;
-        }
+        if (const std::string problem = rule->set(value.value_or(std::string()), options); !problem.empty())
+            return refuse(problem);
     }
     CommandLine result;
     result.options = options;
     return result;
 }
 
-std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder) {
+std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder,
+                           const std::string& startFolder) {
     std::string answer = xdgAnswer;
     while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
         answer.pop_back();
@@ -132,8 +191,9 @@ std::string picturesFolder(const std::string& xdgAnswer, const std::string& home
     };
     if (!answer.empty() && !sameFolder(answer, home))
         return answer;
+    // Not the folder the program runs in, which is inside its own tree.
     if (home.empty())
-        return ".";
+        return startFolder;
     if (homePicturesIsFolder)
         return home + (home.back() == '/' ? "" : "/") + "Pictures";
     return home;

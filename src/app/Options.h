@@ -42,10 +42,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 // then where to read more.
 std::string refusal(const std::string& problem);
 
+// `text` as a message shows it, on the line it belongs to: control
+// characters are written as escapes ("\n", "\t", "\r", "\x1b").
+std::string shownInMessage(const std::string& text);
+
 // "WIDTHxHEIGHT".
 std::string sizeText(int width, int height);
 
 // The default screenshot folder, from what `xdg-user-dir PICTURES` printed
-// (empty when it is missing or failed), $HOME, and whether $HOME/Pictures is
-// a folder.
-std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder);
+// (empty when it is missing or failed), $HOME, whether $HOME/Pictures is a
+// folder, and the folder the user started the command in (for when there
+// is no $HOME).
+std::string picturesFolder(const std::string& xdgAnswer, const std::string& home, bool homePicturesIsFolder,
+                           const std::string& startFolder);
+
+// The variable in which the installed command's launcher, which changes
+// into the program's bin/ folder, passes on the folder it was started in.
+inline constexpr const char* kStartFolderVariable = "THALVEK_STARTED_IN";

@@ -22,7 +22,7 @@ namespace {
 
 using rtr::Pass;
 
-constexpr float kMargin = 8.0f;
+using overlay_layout::Place;
 // F7's view of the second scene target covers this square at the top left.
 constexpr float kBufferDebugViewSize = 150.0f;
 constexpr std::size_t kMostFrames = 2000;
@@ -34,6 +34,12 @@ constexpr ImGuiWindowFlags kPanel = ImGuiWindowFlags_NoInputs | ImGuiWindowFlags
 const ImVec4 kOn(0.45f, 0.9f, 0.45f, 1.0f);
 const ImVec4 kOff(0.55f, 0.55f, 0.55f, 1.0f);
 const ImVec4 kHeading(1.0f, 0.75f, 0.35f, 1.0f);
+
+// The frame-time graph, and the width the panels' longer texts wrap at, at
+// full size.
+constexpr float kGraphWidth = 280.0f;
+constexpr float kGraphHeight = 48.0f;
+constexpr float kSwitchesWrap = 220.0f;
 
 // The keys, as the README's controls table has them.
 struct KeyHelp {
@@ -149,9 +155,6 @@ bool Overlay::start() {
     io.LogFilename = nullptr;
     // The demo hides the cursor and puts it back at the centre every frame.
     io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
-    ImGui::StyleColorsDark();
-    // Opaque panels: the picture behind them changes nothing they show.
-    ImGui::GetStyle().Colors[ImGuiCol_WindowBg].w = 1.0f;
     // Without its callbacks ImGui's GLFW part reads only the window's size
     // and the time: every key and the mouse stay the demo's.
     const bool platform = ImGui_ImplGlfw_InitForOpenGL(window_, false);
@@ -170,18 +173,98 @@ bool Overlay::start() {
     return true;
 }
 
-void Overlay::layOut(double frameTime) {
+void Overlay::newFrame(float scale) {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplGlfw_NewFrame();
-    // GLFW's clock may stand still between two frames, or be set back.
     ImGuiIO& io = ImGui::GetIO();
+    // GLFW's clock may stand still between two frames, or be set back.
     if (!(io.DeltaTime > 0.0f))
         io.DeltaTime = 1e-6f;
+    // Every size of the style, the font and the panels' own sizes alike.
+    ImGuiStyle& style = ImGui::GetStyle();
+    style = ImGuiStyle();
+    ImGui::StyleColorsDark(&style);
+    // Opaque panels: the picture behind them changes nothing they show.
+    style.Colors[ImGuiCol_WindowBg].w = 1.0f;
+    style.ScaleAllSizes(scale);
+    io.FontGlobalScale = scale;
+    scale_ = scale;
     ImGui::NewFrame();
-    const float top = kMargin + (inputController->bufferDebugView == 1 ? kBufferDebugViewSize : 0.0f);
-    const float below = drawSwitches(top);
-    drawFrame(frameTime, below + kMargin);
-    drawKeys();
+}
+
+void Overlay::drawPanels(double frameTime, bool everyPanel) {
+    const bool collapsed = arrangement_.choice.keysCollapsed();
+    drawSwitches(arrangement_.at[overlay_layout::kSwitches]);
+    drawFrame(frameTime, arrangement_.at[overlay_layout::kFrame]);
+    drawKeys(arrangement_.at[overlay_layout::kKeys], collapsed);
+    if (everyPanel)
+        drawKeys(arrangement_.at[overlay_layout::kKeys], !collapsed);
+}
+
+void Overlay::measure(double frameTime) {
+    // ImGui sizes a panel that sizes itself from what it held in the frame
+    // before, and hides it in its first frame: the second frame has the
+    // sizes.
+    for (int frame = 0; frame < 2; ++frame) {
+        newFrame(1.0f);
+        drawPanels(frameTime, true);
+        ImGui::EndFrame();
+    }
+    fullSize_ = drawnSize_;
+}
+
+void Overlay::arrange(double frameTime) {
+    int width = 0, height = 0;
+    glfwGetWindowSize(window_, &width, &height);
+    const float reserved = inputController->bufferDebugView == 1 ? kBufferDebugViewSize : 0.0f;
+    const int before = arrangement_.choice.candidate;
+    const auto w = static_cast<float>(width), h = static_cast<float>(height);
+    if (width == arrangedWidth_ && height == arrangedHeight_ && reserved == arrangedReserved_) {
+        // The same window: the panels keep their scale and key list while
+        // they fit as drawn (from their last frame's contents), and only get
+        // smaller when they no longer do (the tour's line has come), so
+        // that two choices never take turns.
+        const bool collapsed = arrangement_.choice.keysCollapsed();
+        const std::array<overlay_layout::Size, overlay_layout::kPanelCount> drawn = {
+            drawnSize_[overlay_layout::kSwitches], drawnSize_[overlay_layout::kFrame],
+            drawnSize_[collapsed ? kKeysCollapsed : overlay_layout::kKeys]};
+        if (overlay_layout::placePanels(drawn, w, h, reserved, arrangement_.at))
+            return;
+        arrangement_ = overlay_layout::arrange(fullSize_, w, h, reserved, before + 1);
+    } else {
+        arrangement_ = overlay_layout::arrange(fullSize_, w, h, reserved);
+        arrangedWidth_ = width;
+        arrangedHeight_ = height;
+        arrangedReserved_ = reserved;
+    }
+    if (arrangement_.choice.candidate != before) {
+        // The panels' contents at the new scale, unseen, for ImGui to size
+        // the panels from.
+        newFrame(arrangement_.choice.scale());
+        drawPanels(frameTime, false);
+        ImGui::EndFrame();
+    }
+}
+
+void Overlay::layOut(double frameTime) {
+    arrange(frameTime);
+    newFrame(arrangement_.choice.scale());
+    drawPanels(frameTime, false);
+    // Sizes at full scale are exact; smaller, the style's sizes are rounded
+    // down, so a size scaled back up may come out short, and only a larger
+    // one (new contents) is taken.
+    for (std::size_t panel = 0; panel < fullSize_.size(); ++panel) {
+        const bool drawn = panel == overlay_layout::kSwitches || panel == overlay_layout::kFrame ||
+                           (panel == kKeysCollapsed) == arrangement_.choice.keysCollapsed();
+        if (!drawn)
+            continue;
+        const overlay_layout::Size full = {drawnSize_[panel].width / scale_, drawnSize_[panel].height / scale_};
+        if (scale_ == 1.0f)
+            fullSize_[panel] = full;
+        else
+            fullSize_[panel] = {std::max(fullSize_[panel].width, full.width),
+                                std::max(fullSize_[panel].height, full.height)};
+    }
 }
 
 void Overlay::draw(double frameTime) {
@@ -193,11 +276,7 @@ void Overlay::draw(double frameTime) {
         failed_ = !started_;
         if (failed_)
             return;
-        // ImGui hides a panel that sizes itself in its first frame, while it
-        // measures it: lay the panels out once unseen, so that the frame
-        // that F1 first shows them in has them.
-        layOut(frameTime);
-        ImGui::EndFrame();
+        measure(frameTime);
     }
     layOut(frameTime);
     ImGui::Render();
@@ -212,9 +291,9 @@ void Overlay::draw(double frameTime) {
     ++framesDrawn_;
 }
 
-float Overlay::drawSwitches(float top) {
+void Overlay::drawSwitches(Place at) {
     const InputController& switches = *inputController;
-    ImGui::SetNextWindowPos(ImVec2(kMargin, top));
+    ImGui::SetNextWindowPos(ImVec2(at.x, at.y));
     ImGui::Begin("Switches", nullptr, kPanel);
     if (ImGui::BeginTable("switches", 3)) {
         switchRow("F3", "wireframe", switches.wireframe);
@@ -235,15 +314,16 @@ float Overlay::drawSwitches(float top) {
             ImGui::Text("%.2f", static_cast<double>(light->intensity));
         }
         ImGui::EndTable();
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + kSwitchesWrap * scale_);
         ImGui::TextDisabled("the fire light flickers; F4 / F5 change sky and rear");
+        ImGui::PopTextWrapPos();
     }
-    const float bottom = ImGui::GetWindowPos().y + ImGui::GetWindowSize().y;
+    drawnSize_[overlay_layout::kSwitches] = {ImGui::GetWindowSize().x, ImGui::GetWindowSize().y};
     ImGui::End();
-    return bottom;
 }
 
-void Overlay::drawFrame(double frameTime, float top) {
-    ImGui::SetNextWindowPos(ImVec2(kMargin, top));
+void Overlay::drawFrame(double frameTime, Place at) {
+    ImGui::SetNextWindowPos(ImVec2(at.x, at.y));
     ImGui::Begin("Frame", nullptr, kPanel);
     ImGui::TextColored(kHeading, "%s %.1f ms  %.1f fps", cpuRenderer_ ? "CPU time of the frame" : "frame",
                        frameTime * 1000.0, history_.rate());
@@ -253,7 +333,7 @@ void Overlay::drawFrame(double frameTime, float top) {
     std::snprintf(caption, sizeof caption, "last %.0f s, up to %.1f ms", FrameHistory::kSeconds,
                   static_cast<double>(highest));
     ImGui::PlotLines("##frame times", times.data(), static_cast<int>(times.size()), 0, caption, 0.0f,
-                     highest * 1.25f, ImVec2(280.0f, 48.0f));
+                     highest * 1.25f, ImVec2(kGraphWidth * scale_, kGraphHeight * scale_));
 
     if (cameras != nullptr) {
         const glm::vec3 p = cameras->current()->position;
@@ -264,12 +344,13 @@ void Overlay::drawFrame(double frameTime, float top) {
     }
 
     if (frameRenderer == nullptr) {
+        drawnSize_[overlay_layout::kFrame] = {ImGui::GetWindowSize().x, ImGui::GetWindowSize().y};
         ImGui::End();
         return;
     }
     const rtr::PassQueries& queries = frameRenderer->passTimes();
     if (cpuRenderer_) {
-        ImGui::PushTextWrapPos(280.0f);
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + kGraphWidth * scale_);
         ImGui::TextDisabled("%s renders on the CPU as the commands are flushed, so the driver's pass times "
                             "below mean nothing; the frame's CPU time is above.",
                             renderer_.c_str());
@@ -293,12 +374,20 @@ void Overlay::drawFrame(double frameTime, float top) {
         }
         ImGui::EndTable();
     }
+    drawnSize_[overlay_layout::kFrame] = {ImGui::GetWindowSize().x, ImGui::GetWindowSize().y};
     ImGui::End();
 }
 
-void Overlay::drawKeys() {
-    const ImVec2 screen = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(screen.x - kMargin, kMargin), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
+void Overlay::drawKeys(Place at, bool collapsed) {
+    ImGui::SetNextWindowPos(ImVec2(at.x, at.y));
+    if (collapsed) {
+        // Too small a window for the list: how to get the picture back.
+        ImGui::Begin("Keys##collapsed", nullptr, kPanel);
+        ImGui::TextUnformatted("F1 hides the overlay");
+        drawnSize_[kKeysCollapsed] = {ImGui::GetWindowSize().x, ImGui::GetWindowSize().y};
+        ImGui::End();
+        return;
+    }
     ImGui::Begin("Keys", nullptr, kPanel);
     if (ImGui::BeginTable("keys", 2)) {
         for (const KeyHelp& key : kKeys) {
@@ -310,5 +399,6 @@ void Overlay::drawKeys() {
         }
         ImGui::EndTable();
     }
+    drawnSize_[overlay_layout::kKeys] = {ImGui::GetWindowSize().x, ImGui::GetWindowSize().y};
     ImGui::End();
 }

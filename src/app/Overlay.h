@@ -6,8 +6,12 @@
 // It only shows: it takes no key and no mouse movement from the demo. ImGui
 // installs none of its GLFW callbacks, so the program's own stay as they
 // are, and it leaves the cursor alone. Nothing of ImGui is made before the
-// overlay first shows, and while it is hidden it draws nothing.
+// overlay first shows, and while it is hidden it draws nothing. At any
+// window size its panels stay inside the window and apart (OverlayLayout).
 
+#include "app/OverlayLayout.h"
+
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -45,13 +49,26 @@ private:
         double total_ = 0.0; // seconds
     };
 
+    // The panels' sizes: indexed by overlay_layout::Panel, the collapsed key
+    // list last.
+    using Sizes = std::array<overlay_layout::Size, overlay_layout::kPanelCount + 1>;
+    static constexpr int kKeysCollapsed = overlay_layout::kPanelCount;
+
     bool start();
-    // One ImGui frame of the three panels, up to its end.
+    // Measures every panel at full size, unseen.
+    void measure(double frameTime);
+    // Chooses the panels' scale and places for the window as it is now.
+    void arrange(double frameTime);
+    // One ImGui frame of the panels as arranged, up to its end.
     void layOut(double frameTime);
-    // Each panel at `top`; the switches return where theirs ends.
-    float drawSwitches(float top);
-    void drawFrame(double frameTime, float top);
-    void drawKeys();
+    // Starts an ImGui frame with everything drawn at `scale`.
+    void newFrame(float scale);
+    // The panels at their places; `everyPanel` adds the key list's other
+    // form (for measuring).
+    void drawPanels(double frameTime, bool everyPanel);
+    void drawSwitches(overlay_layout::Place at);
+    void drawFrame(double frameTime, overlay_layout::Place at);
+    void drawKeys(overlay_layout::Place at, bool collapsed);
 
     GLFWwindow* window_;
     bool started_ = false;
@@ -60,4 +77,13 @@ private:
     std::string renderer_;
     FrameHistory history_;
     long framesDrawn_ = 0;
+
+    float scale_ = 1.0f;          // of the ImGui frame being laid out
+    Sizes drawnSize_{};           // as last drawn, at their scale
+    Sizes fullSize_{};            // at full size
+    overlay_layout::Arrangement arrangement_;
+    // What the arrangement was made for: the window's size and F7's view.
+    int arrangedWidth_ = -1;
+    int arrangedHeight_ = -1;
+    float arrangedReserved_ = -1.0f;
 };

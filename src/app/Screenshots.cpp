@@ -107,7 +107,13 @@ std::string defaultScreenshotFolder() {
         std::error_code error;
         const bool picturesIsFolder =
             !homeText.empty() && std::filesystem::is_directory(std::filesystem::path(homeText) / "Pictures", error);
-        return picturesFolder(askXdgUserDir(), homeText, picturesIsFolder);
+        // Where the user started the command: the launcher's word for it,
+        // else where the program runs, which is where they started it.
+        const char* started = std::getenv(kStartFolderVariable);
+        std::filesystem::path startFolder = started != nullptr ? started : "";
+        if (!startFolder.is_absolute())
+            startFolder = std::filesystem::current_path(error);
+        return picturesFolder(askXdgUserDir(), homeText, picturesIsFolder, startFolder.string());
     }();
     return folder;
 }

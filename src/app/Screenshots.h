@@ -18,7 +18,8 @@
 // attempt 2, and so on.
 std::string screenshotFileName(const std::tm& takenAt, int attempt);
 
-// The user's pictures folder, asked of xdg-user-dir once per run.
+// The user's pictures folder, asked of xdg-user-dir once per run; without
+// $HOME, the absolute path of the folder the user started the command in.
 std::string defaultScreenshotFolder();
 
 // Writes `bytes` to a new file `folder`/screenshotFileName(takenAt, n) for

@@ -32,6 +32,7 @@ void install(int signalNumber) {
     sigemptyset(&stop.sa_mask);
     sigaddset(&stop.sa_mask, SIGINT);
     sigaddset(&stop.sa_mask, SIGTERM);
+    sigaddset(&stop.sa_mask, SIGHUP);
     sigaction(signalNumber, &stop, nullptr);
 }
 
@@ -40,6 +41,8 @@ void install(int signalNumber) {
 void installStopSignals() {
     install(SIGINT);
     install(SIGTERM);
+    // The terminal it was started from closing.
+    install(SIGHUP);
 }
 
 bool stopSignalled() { return stopRequested != 0; }

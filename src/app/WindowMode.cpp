@@ -11,11 +11,6 @@
 
 namespace {
 
-std::string beyondLimits(int width, int height, const PictureLimits& limits) {
-    return "window size " + sizeText(width, height) + " is beyond this driver's limit of " +
-           sizeText(limits.width, limits.height);
-}
-
 // Where a window of this size sits centred on the monitor's work area (the
 // screen less panels and docks), never off its top-left corner.
 void centreOn(GLFWmonitor* monitor, int width, int height, int& x, int& y) {
@@ -26,6 +21,13 @@ void centreOn(GLFWmonitor* monitor, int width, int height, int& x, int& y) {
 }
 
 } // namespace
+
+std::string sizeBeyondLimits(int width, int height, const PictureLimits& limits) {
+    if (width <= limits.width && height <= limits.height)
+        return {};
+    return "window size " + sizeText(width, height) + " is beyond this driver's limit of " +
+           sizeText(limits.width, limits.height);
+}
 
 GLFWmonitor* chosenMonitor(const Options& options, std::string& problem) {
     if (options.monitor == 0)
@@ -44,10 +46,9 @@ GLFWwindow* openWindow(const Options& options, GLFWmonitor* monitor, std::string
     const std::optional<PictureLimits> limits = probePictureLimits();
     if (!limits)
         return nullptr;
-    if (options.windowWidth > limits->width || options.windowHeight > limits->height) {
-        problem = beyondLimits(options.windowWidth, options.windowHeight, *limits);
+    problem = sizeBeyondLimits(options.windowWidth, options.windowHeight, *limits);
+    if (!problem.empty())
         return nullptr;
-    }
 
     glfwDefaultWindowHints();
     applyContextHints();
@@ -61,9 +62,9 @@ GLFWwindow* openWindow(const Options& options, GLFWmonitor* monitor, std::string
     // On a scaled display the framebuffer has more pixels than the window.
     int width = 0, height = 0;
     glfwGetFramebufferSize(created, &width, &height);
-    if (width > limits->width || height > limits->height) {
+    problem = sizeBeyondLimits(width, height, *limits);
+    if (!problem.empty()) {
         glfwDestroyWindow(created);
-        problem = beyondLimits(width, height, *limits);
         return nullptr;
     }
     glfwSetWindowSizeLimits(created, 1, 1, limits->width, limits->height);

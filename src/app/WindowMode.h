@@ -5,11 +5,17 @@
 // pointer, so there the cursor is free and visible, and hidden (and
 // re-centred by the flight) only while the right button is held.
 
+#include "app/Startup.h"
+
 #include <string>
 
 struct GLFWmonitor;
 struct GLFWwindow;
 struct Options;
+
+// The refusal of a picture of width x height pixels beyond the driver's
+// limits; empty when it fits (a size at the limit fits).
+std::string sizeBeyondLimits(int width, int height, const PictureLimits& limits);
 
 // The monitor the options name (counted from 1), or the primary one. Null
 // when there is no such monitor; `problem` then says so.

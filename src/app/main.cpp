@@ -15,7 +15,9 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -33,15 +35,27 @@ int refuseAfterInit(const std::string& problem) {
     return kExitUsage;
 }
 
+// --help and --version: text that could not be written (a full disk, a
+// closed output) is a failure, not an answer.
+int answer(const CommandLine& commandLine) {
+    if (!commandLine.out.empty()) {
+        std::fwrite(commandLine.out.data(), 1, commandLine.out.size(), stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+            std::fprintf(stderr, "thalvek: cannot write to standard output: %s\n", std::strerror(errno));
+            return 1;
+        }
+    }
+    std::fputs(commandLine.err.c_str(), stderr);
+    std::fflush(stderr);
+    return commandLine.exitStatus;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (commandLine.exitNow) {
-        std::cout << commandLine.out << std::flush;
-        std::cerr << commandLine.err << std::flush;
-        return commandLine.exitStatus;
-    }
+    if (commandLine.exitNow)
+        return answer(commandLine);
     const Options& options = commandLine.options;
     installStopSignals();
 

@@ -117,6 +117,24 @@ TEST_F(Switches, APressAndReleaseWithinOneFrameFlipsOnce) {
     EXPECT_EQ(controller_->wireframe, 1);
 }
 
+TEST_F(Switches, F1AndF9ActOncePerPressHoweverManyComeInOneFrame) {
+    for (int i = 0; i < 2; ++i) {
+        press(GLFW_KEY_F1);
+        release(GLFW_KEY_F1);
+    }
+    for (int i = 0; i < 3; ++i) {
+        press(GLFW_KEY_F9);
+        release(GLFW_KEY_F9);
+    }
+    frame();
+    EXPECT_EQ(controller_->overlay, 0) << "two presses, two flips";
+    EXPECT_EQ(controller_->shaderReloadRequested, 3) << "three presses, three reloads";
+    press(GLFW_KEY_F1);
+    frame();
+    frame();
+    EXPECT_EQ(controller_->overlay, 1);
+}
+
 TEST_F(Switches, F8KeepsTheShadowDebugViewAndCullingOpposite) {
     for (int i = 0; i < 3; ++i) {
         tap(GLFW_KEY_F8);

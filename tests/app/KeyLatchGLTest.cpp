@@ -1,5 +1,6 @@
-// Real key events from the X server, sent to the test's own window (the
-// suite's other tests share the server and its focus). Held keys act only in
+// Real key events from an X server of the test's own, sent to its window:
+// on the server the suite's other tests share, windows come and go while
+// the keys are on their way. Held keys act only in
 // the frames in which they are down; a tap of Escape between two polls still
 // quits, through the key callback's latch; with the F1 overlay showing,
 // every key does what it does without it.
@@ -16,6 +17,7 @@
 #include "render/PointLight.h"
 #include "support/DemoHarness.h"
 #include "support/GLTestContext.h"
+#include "support/PrivateDisplay.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
@@ -68,6 +70,7 @@ bool waitForKeyState(int key, unsigned char down) {
 class WindowKeys : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(display_.ok());
         ASSERT_TRUE(demo_.ok());
         // The window's own keys and cursor, as in the program.
         inputController->setInput(std::make_unique<GlfwCameraInput>(window));
@@ -82,6 +85,7 @@ protected:
     }
 
     static constexpr double kDt = 1.0 / 30.0;
+    PrivateDisplay display_; // before the window, and gone after it
     DemoHarness demo_{64, 36};
     std::string search_;
 };
@@ -186,6 +190,8 @@ TEST_F(WindowKeys, WithTheOverlayShowingEveryKeyStillActs) {
 }
 
 TEST(EscapeLatch, ATapBetweenTwoPollsStillQuits) {
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok());
     GLTestContext context(64, 64);
     ASSERT_TRUE(context.ok());
     clearKeyTables();

@@ -2,6 +2,7 @@
 // with its status and the exact line that names the problem.
 
 #include "app/Options.h"
+#include "app/WindowMode.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,12 @@ TEST(Options, EachCommandLineIsFollowedOrRefusedInOneLine) {
         {{"--monitor=two"}, 2, "thalvek: invalid monitor number 'two' (the first monitor is 1)"},
         {{"--fullscreen=yes"}, 2, "thalvek: option '--fullscreen' takes no value"},
         {{"--help=me"}, 2, "thalvek: option '--help' takes no value"},
+        // Control characters in what is echoed would break the line.
+        {{"--window", "12\n34"}, 2,
+         "thalvek: invalid window size '12\\n34' (expected WIDTHxHEIGHT, such as 1280x720)"},
+        {{"--monitor=\t\x1b[2J"}, 2, "thalvek: invalid monitor number '\\t\\x1b[2J' (the first monitor is 1)"},
+        {{"--bo\rgus=1"}, 2, "thalvek: unknown option '--bo\\rgus'"},
+        {{"\x7f"}, 2, "thalvek: unexpected argument '\\x7f'"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -75,6 +82,9 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
     EXPECT_EQ(window.monitor, 2);
     EXPECT_EQ(window.screenshotFolder, "shots");
     EXPECT_FALSE(parseCommandLine({"--window", "640x360", "--fullscreen"}).options.windowed);
+    const Options twice = parseCommandLine({"--window", "640x360", "--window=800x450"}).options;
+    EXPECT_EQ(twice.windowWidth, 800);
+    EXPECT_EQ(twice.windowHeight, 450);
     const Options defaults = parseCommandLine({}).options;
     EXPECT_FALSE(defaults.windowed);
     EXPECT_EQ(defaults.monitor, 0);
@@ -82,9 +92,19 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
 }
 
 TEST(Options, PicturesFolderFallsBackToHome) {
-    EXPECT_EQ(picturesFolder("/home/ada/Bilder\n", "/home/ada", true), "/home/ada/Bilder");
+    EXPECT_EQ(picturesFolder("/home/ada/Bilder\n", "/home/ada", true, "/w"), "/home/ada/Bilder");
     // xdg-user-dir answers $HOME itself when no pictures folder is set up.
-    EXPECT_EQ(picturesFolder("/home/ada\n", "/home/ada", true), "/home/ada/Pictures");
-    EXPECT_EQ(picturesFolder("", "/home/ada/", true), "/home/ada/Pictures");
-    EXPECT_EQ(picturesFolder("", "/home/ada", false), "/home/ada");
+    EXPECT_EQ(picturesFolder("/home/ada\n", "/home/ada", true, "/w"), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada/", true, "/w"), "/home/ada/Pictures");
+    EXPECT_EQ(picturesFolder("", "/home/ada", false, "/w"), "/home/ada");
+    // Without $HOME xdg-user-dir prints an empty line; the program's own
+    // folder is no place for pictures.
+    EXPECT_EQ(picturesFolder("\n", "", false, "/home/ada/work"), "/home/ada/work");
+}
+
+TEST(Options, AWindowAtTheDriversLimitFits) {
+    const PictureLimits limits{16384, 8192};
+    EXPECT_EQ(sizeBeyondLimits(16384, 8192, limits), "");
+    EXPECT_EQ(sizeBeyondLimits(16385, 8192, limits), "window size 16385x8192 is beyond this driver's limit of 16384x8192");
+    EXPECT_NE(sizeBeyondLimits(640, 8193, limits), "");
 }

@@ -1,7 +1,9 @@
 // The F1 overlay through the program's own frame: hidden, it issues no
 // timer query and draws nothing; showing, it times the passes without ever
 // reading a query result that is not there yet (which would wait for the
-// GPU); hidden again, the next frame is the frame it would have been.
+// GPU); hidden again, the next frame is the frame it would have been. At
+// every window size from 640 x 360 up its panels lie inside the window,
+// apart from each other and from F7's view.
 
 #include "app/AppState.h"
 #include "app/InputController.h"
@@ -9,8 +11,14 @@
 #include "render/PassQueries.h"
 #include "support/DemoHarness.h"
 
+#include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+#include <imgui.h>
+#include <imgui_internal.h>
 
+#include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 using testing_support::DemoHarness;
@@ -104,6 +112,27 @@ std::vector<GLint> stateAfterAFrame() {
     return state;
 }
 
+struct Panel {
+    std::string name;
+    ImRect rect;
+    bool cut; // some of its content is not shown
+};
+
+std::ostream& operator<<(std::ostream& out, const Panel& panel) {
+    return out << panel.name << " (" << panel.rect.Min.x << ", " << panel.rect.Min.y << ")-(" << panel.rect.Max.x
+               << ", " << panel.rect.Max.y << ")" << (panel.cut ? " cut" : "");
+}
+
+// The overlay's panels in the frame ImGui last drew.
+std::vector<Panel> panelsDrawn() {
+    std::vector<Panel> panels;
+    for (const ImGuiWindow* window : ImGui::GetCurrentContext()->Windows)
+        if (window->Active && !window->Hidden && !window->IsFallbackWindow &&
+            (window->Flags & ImGuiWindowFlags_ChildWindow) == 0)
+            panels.push_back({window->Name, window->Rect(), window->ScrollMax.x > 0.0f || window->ScrollMax.y > 0.0f});
+    return panels;
+}
+
 } // namespace
 
 TEST(Overlay, HiddenItIssuesNoQueryAndShowingItNoFrameWaitsForOne) {
@@ -152,4 +181,41 @@ TEST(Overlay, ShownAndHiddenAgainTheNextFrameIsAsBefore) {
     const Image after = demo.readFrame();
     EXPECT_EQ(differingTopLeft(before, after), 0);
     EXPECT_TRUE(after.pixels == before.pixels) << "the overlay left a state behind that changes the next frame";
+}
+
+TEST(Overlay, AtEverySizeThePanelsLieInsideTheWindowAndApart) {
+    DemoHarness demo(640, 360);
+    ASSERT_TRUE(demo.ok());
+    inputController->overlay = 1;
+    constexpr float kDebugView = 150.0f; // F7's view of the second target, at the top left
+    const int sizes[][2] = {{640, 360}, {700, 400}, {800, 450}, {1024, 576}, {1280, 720},
+                            {1920, 1080}, {640, 1000}, {2000, 360}};
+    for (const auto& size : sizes)
+        for (const int views : {0, 1}) {
+            const float width = static_cast<float>(size[0]), height = static_cast<float>(size[1]);
+            glfwSetWindowSize(window, size[0], size[1]);
+            // F7's view and the tour's line, or neither.
+            inputController->bufferDebugView = views;
+            inputController->tour = views;
+            // A panel's size is known to ImGui a frame after its contents.
+            for (int frame = 0; frame < 3; ++frame)
+                demo.overlay().draw(kDt);
+            const std::vector<Panel> panels = panelsDrawn();
+            std::ostringstream shown;
+            for (const Panel& panel : panels)
+                shown << "\n  " << panel;
+            SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]) + (views ? " with F7 and the tour" : "") +
+                         shown.str());
+            EXPECT_EQ(panels.size(), 3u);
+            const ImRect debugView(0.0f, 0.0f, kDebugView, kDebugView);
+            for (std::size_t i = 0; i < panels.size(); ++i) {
+                const ImRect& rect = panels[i].rect;
+                EXPECT_TRUE(rect.Min.x >= 0.0f && rect.Min.y >= 0.0f && rect.Max.x <= width && rect.Max.y <= height)
+                    << panels[i] << " leaves the window";
+                EXPECT_FALSE(panels[i].cut) << panels[i];
+                EXPECT_FALSE(views && rect.Overlaps(debugView)) << panels[i] << " covers F7's view";
+                for (std::size_t j = i + 1; j < panels.size(); ++j)
+                    EXPECT_FALSE(rect.Overlaps(panels[j].rect)) << panels[i] << " overlaps " << panels[j];
+            }
+        }
 }

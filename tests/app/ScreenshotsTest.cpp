@@ -1,13 +1,19 @@
-// Screenshot files: a name that is taken is never overwritten, and a folder
-// that cannot take the file is named with the reason.
+// Screenshot files: a name that is taken is never overwritten, a folder
+// that cannot take the file is named with the reason, and without $HOME the
+// pictures go where the user started the command.
 
+#include "app/Options.h"
 #include "app/Screenshots.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <unistd.h>
 
@@ -50,4 +56,21 @@ TEST(Screenshots, ATakenNameGetsTheNextNumberAndStaysAsItWas) {
     EXPECT_EQ(path, (missing / "thalvek-20240307-210509.png").string());
     EXPECT_EQ(reason, "No such file or directory");
     fs::remove_all(folder);
+}
+
+TEST(Screenshots, WithoutHomeTheyGoWhereTheCommandWasStarted) {
+    // In a child each: the folder is found once per process.
+    const auto defaultFolder = [](const char* startedIn) {
+        return testing_support::runInChild([startedIn] {
+            ::unsetenv("HOME");
+            ::unsetenv("XDG_CONFIG_HOME");
+            if (startedIn != nullptr)
+                ::setenv(kStartFolderVariable, startedIn, 1);
+            else
+                ::unsetenv(kStartFolderVariable);
+            std::fputs(defaultScreenshotFolder().c_str(), stdout);
+        });
+    };
+    EXPECT_EQ(defaultFolder("/home/ada/started here").out, "/home/ada/started here") << "the launcher's word";
+    EXPECT_EQ(defaultFolder(nullptr).out, fs::current_path().string()) << "started where it runs";
 }

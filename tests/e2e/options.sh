@@ -1,5 +1,6 @@
-# The command line as the program takes it: --version, and the refusals that
-# only the display can judge (a monitor that is not there, a window beyond
+# The command line as the program takes it: --version, --help and --version
+# that cannot write their answer, and the refusals that only the display
+# can judge (a monitor that is not there, a window beyond
 # the driver's limits): status 2, the problem and the pointer to --help on
 # standard error, nothing on standard output.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -16,6 +17,13 @@ help_line="Try 'thalvek --help' for more information."
 
 run --version
 [ "$STATUS" -eq 0 ] && [ "$OUT" = "Thalvek 0.3.0" ] && [ -z "$ERR" ] || fail "--version: $STATUS '$OUT' '$ERR'"
+
+for option in --help --version; do
+  status=0
+  (cd "$RUNTIME/bin" && ./thalvek "$option" >/dev/full 2>"$WORK/err.txt") || status=$?
+  [ "$status" -eq 1 ] && [ "$(cat "$WORK/err.txt")" = "thalvek: cannot write to standard output: No space left on device" ] ||
+    fail "$option >/dev/full: status $status, '$(cat "$WORK/err.txt")'"
+done
 
 run --window 640x360 --bogus
 [ "$STATUS" -eq 2 ] && [ -z "$OUT" ] || fail "--bogus: status $STATUS"

@@ -11,10 +11,11 @@ wait_title "$FRAME_TITLE" 180
 
 
 # corner NAME: a screenshot's top-left corner, where the overlay's switch
-# rows are (the lights' rows below them change every frame), as raw RGB.
+# rows are (the lights' rows below them change every frame), as raw RGB;
+# no wider than the switches' panel, beside which the picture shows.
 corner() {
   "$RUNTIME/tools/thalvek-screenshot" "$WORK/$1.png"
-  ffmpeg -loglevel error -i "$WORK/$1.png" -vf "crop=232:128:8:8" -f rawvideo -pix_fmt rgb24 -y "$WORK/$1.rgb"
+  ffmpeg -loglevel error -i "$WORK/$1.png" -vf "crop=200:128:8:8" -f rawvideo -pix_fmt rgb24 -y "$WORK/$1.rgb"
 }
 same() { cmp -s "$WORK/$1.rgb" "$WORK/$2.rgb"; }
 # changed A B: how many colour values differ by more than 8 steps. The fire

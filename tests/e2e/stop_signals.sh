@@ -1,7 +1,9 @@
-# The real binary closed by Ctrl-C (SIGINT) or a polite kill (SIGTERM): it
-# ends as after Escape, with status 0 and the sound device closed, so the WAV
-# file that OpenAL Soft's wave backend writes has a complete header. A second
-# signal that comes before the program has finished closing ends it at once.
+# The real binary closed by Ctrl-C (SIGINT), a polite kill (SIGTERM) or its
+# terminal closing (SIGHUP): it ends as after Escape, with status 0 and the
+# sound device closed, so the WAV file that OpenAL Soft's wave backend
+# writes has a complete header, and a picture that F12 asked for just
+# before is saved. A second signal that comes before the program has
+# finished closing ends it at once.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 640x360x24
 
@@ -12,10 +14,12 @@ export ALSOFT_CONF="$WORK/wave.conf" ALSOFT_DRIVERS=wave
 
 # A job started in the background of a script has SIGINT ignored, and the
 # program leaves an ignored signal ignored; a terminal's Ctrl-C finds the
-# default action.
+# default action, and so does its closing unless the job was started with
+# nohup.
 launch_on_terminal() {
   rm -f "$heard"
-  (cd "$RUNTIME/bin" && exec env --default-signal=INT ./thalvek) >"$WORK/out.txt" 2>"$WORK/err.txt" &
+  (cd "$RUNTIME/bin" && exec env --default-signal=INT,HUP ./thalvek --screenshots "$WORK") >"$WORK/out.txt" \
+    2>"$WORK/err.txt" &
   PROGRAM_PID=$!
   wait_title "$FRAME_TITLE" 180
   # A second of sound written.
@@ -40,12 +44,17 @@ expect_complete_wav() {
     fail "data size $(u32 "$heard" $(( data + 4 ))), $(( size - data - 8 )) bytes follow: $1"
 }
 
-for signal in TERM INT; do
+for signal in TERM INT HUP; do
   launch_on_terminal
+  # F12 just before the signal (the full-screen window has the keys).
+  if [ "$signal" = TERM ]; then xdotool key F12; fi
   kill -s "$signal" "$PROGRAM_PID"
   wait_exit 60
   [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after SIG$signal"
   expect_complete_wav "after SIG$signal"
+  if [ "$signal" = TERM ]; then
+    grep -q "^Saved $WORK/thalvek-[0-9-]*\.png\$" "$WORK/out.txt" || fail "F12 just before SIGTERM saved nothing"
+  fi
   echo "SIG$signal: status 0, $(stat -c %s "$heard") bytes of WAV with a complete header"
 done
 

@@ -1,9 +1,10 @@
 # The demo in a window beside others: --window opens one of that size; F12
 # saves what it shows as a PNG of the framebuffer's size; a resize keeps
 # drawing, at the new size, with no GL error; F11 goes full screen and back
-# to the same size and place; a picture that cannot be written is named with
-# its reason while the demo goes on. No window manager: the window keeps
-# exactly the size asked for.
+# to the same size and place, and two quick presses leave it as it was; a
+# picture that cannot be written is named with its reason while the demo
+# goes on; F12 pressed twice just before Escape still saves two pictures.
+# No window manager: the window keeps exactly the size asked for.
 source "$(dirname "$0")/lib.sh" "$1"
 start_xvfb 1280x720x24
 shots="$WORK/shots"
@@ -76,6 +77,10 @@ screenshot 2 800x450
 
 echo "step: F11"
 xdotool mousemove --window "$wid" 20 20
+# Both presses most likely within one frame: each is one switch.
+xdotool key F11 F11
+wait_frames 3
+[ "$(geometry)" = "$placed" ] || fail "two presses of F11 left the window at $(geometry), not $placed"
 hold_key F11
 wait_size 1280x720 >/dev/null
 wait_frames 1
@@ -97,7 +102,14 @@ grep -q "^Could not save $shots/thalvek-.*\.png: No such file or directory$" "$W
 wait_frames 2
 
 grep -q '^GL ' "$WORK/err.txt" && fail "GL errors: $(grep '^GL ' "$WORK/err.txt" | head -n 3)"
-hold_key Escape 1
+
+echo "step: F12 twice and Escape, all at once"
+mkdir -p "$shots"
+saved=$(grep -c '^Saved ' "$WORK/out.txt" || true)
+xdotool mousemove --window "$wid" 20 20
+xdotool key F12 F12 Escape
 wait_exit 60
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after Escape"
+[ "$(grep -c '^Saved ' "$WORK/out.txt")" -eq $((saved + 2)) ] && [ "$(ls "$shots" | wc -l)" -eq 2 ] ||
+  fail "F12 twice just before Escape saved $(ls "$shots" | wc -l) pictures, not 2"
 echo "PASS"

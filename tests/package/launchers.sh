@@ -1,8 +1,9 @@
 # The launchers on a stand-in tree whose programs write down where they ran
 # and what they got: they run in the tree's bin/ wherever they are started
-# from and however they are reached (a link, a moved tree), relative path
-# options become absolute, every other argument arrives as given, and the
-# program's exit status comes back.
+# from and however they are reached (a link, a moved tree), they say where
+# they were started, the value of a path option becomes absolute (a value
+# left out is not taken from the next option), every other argument
+# arrives as given, and the program's exit status comes back.
 set -euo pipefail
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -14,7 +15,7 @@ cp "$THALVEK_LAUNCHERS/thalvek" "$THALVEK_LAUNCHERS/thalvek-record" "$prefix/bin
 for program in bin/thalvek tools/thalvek-record; do
   cat >"$prefix/lib/thalvek/$program" <<'STUB'
 #!/bin/sh
-{ pwd; for argument in "$@"; do printf '[%s]\n' "$argument"; done; } >"$REPORT"
+{ pwd; echo "from ${THALVEK_STARTED_IN-nowhere}"; for argument in "$@"; do printf '[%s]\n' "$argument"; done; } >"$REPORT"
 exit 7
 STUB
   chmod +x "$prefix/lib/thalvek/$program"
@@ -37,12 +38,19 @@ mkdir -p "$here"
 cd "$here"
 tree=$(cd "$prefix/lib/thalvek" && pwd -P)
 check "$prefix/bin/thalvek" "$tree/bin
+from $here
 [--screenshots]
 [$here/shots]
 [--screenshots=$here/other shots/x]
 [--screenshots]
 [/tmp/absolute]
 [--screenshots=]
+[--screenshots]
+[--help]
+[--screenshots]
+[--window]
+[640x360]
+[--screenshots=-x]
 [--size]
 [two words]
 []
@@ -50,9 +58,10 @@ check "$prefix/bin/thalvek" "$tree/bin
 [relative]
 [--screenshots]" \
   --screenshots shots "--screenshots=other shots/x" --screenshots /tmp/absolute --screenshots= \
-  --size "two words" "" --output relative --screenshots
+  --screenshots --help --screenshots --window 640x360 --screenshots=-x --size "two words" "" --output relative --screenshots
 
 check "$prefix/bin/thalvek-record" "$tree/bin
+from $here
 [--output]
 [$here/tour.mp4]
 [--output=$here/../b.mp4]
@@ -64,6 +73,7 @@ check "$prefix/bin/thalvek-record" "$tree/bin
 ln -s "$prefix/bin/thalvek" "$WORK/thalvek-link"
 cd /
 check "$WORK/thalvek-link" "$tree/bin
+from /
 [--screenshots]
 [/x]" --screenshots x
 
@@ -72,6 +82,7 @@ mv "$prefix" "$WORK/moved"
 moved=$(cd "$WORK/moved/lib/thalvek" && pwd -P)
 cd "$here"
 check "$WORK/moved/bin/thalvek" "$moved/bin
+from $here
 [--screenshots]
 [$here/s]" --screenshots s
 

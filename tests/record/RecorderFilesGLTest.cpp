@@ -1,6 +1,7 @@
 // The recorder never loses what it recorded nor a file it did not make: a
-// last step (adding the sound) that fails on a full disk or a killed ffmpeg
-// leaves the earlier file at the output as it was and keeps the silent video;
+// last step (adding the sound) that fails on a full disk, a killed ffmpeg or
+// an ffmpeg that ends well without writing its file leaves the earlier file
+// at the output as it was and keeps the silent video;
 // an output that is not a regular file is refused before anything renders;
 // and the messages for a scratch folder that cannot be made or fills up
 // name the reason. The tool runs as a user runs it, in a folder of the
@@ -92,6 +93,28 @@ protected:
         return run;
     }
 
+    // A PATH whose ffmpeg runs the real one, except for the run that adds
+    // the sound: that one runs the shell commands `soundStep`, which find
+    // the file to write in $last, the silent video in $video and the PATH
+    // of the real ffmpeg in $real.
+    std::string pathWithStandIn(const std::string& soundStep) {
+        const fs::path fake = folder / "fake";
+        fs::create_directories(fake);
+        const std::string path = std::getenv("PATH");
+        {
+            std::ofstream script(fake / "ffmpeg");
+            script << "#!/bin/sh\n"
+                      "real='" << path << "'\n"
+                      "case \" $* \" in *\" aac \"*)\n"
+                      "  for last; do :; done; video=$(printf '%s\\n' \"$@\" | sed -n '/^-i$/{n;p;q}')\n"
+                      "  " << soundStep << ";;\n"
+                      "esac\n"
+                      "PATH=\"$real\" exec ffmpeg \"$@\"\n";
+        }
+        fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
+        return "PATH=" + inQuotes(fake.string() + ":" + path);
+    }
+
     // A file system of `size` at `at`, unmounted again at the end; false
     // where mounting needs rights the test does not have.
     bool mountSmallDisk(const fs::path& at, const std::string& size) {
@@ -127,23 +150,12 @@ void expectOneLine(const RecorderRun& run) {
 } // namespace
 
 TEST_F(RecorderFiles, AKilledLastStepKeepsTheEarlierFileAndTheSilentVideo) {
-    // The ffmpeg first on PATH runs the real one, except for the run
-    // that adds the sound: it writes a little of its file and is killed.
-    const fs::path fake = folder / "fake";
-    fs::create_directories(fake);
-    const std::string path = std::getenv("PATH");
-    {
-        std::ofstream script(fake / "ffmpeg");
-        script << "#!/bin/sh\n"
-                  "case \" $* \" in *\" aac \"*) for last; do :; done; printf partial >\"$last\"; kill -9 $$;; esac\n"
-                  "PATH='" << path << "' exec ffmpeg \"$@\"\n";
-    }
-    fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
     const fs::path out = folder / "out";
     fs::create_directories(out);
     std::ofstream(out / "tour.mp4") << kEarlier;
 
-    const RecorderRun run = record("--output " + inQuotes(out / "tour.mp4"), "PATH=" + inQuotes(fake.string() + ":" + path));
+    const RecorderRun run = record("--output " + inQuotes(out / "tour.mp4"),
+                                   pathWithStandIn("printf partial >\"$last\"; kill -9 $$"));
     EXPECT_EQ(run.status, 1);
     expectOneLine(run);
     EXPECT_NE(run.err.find("killed"), std::string::npos) << run.err;
@@ -153,6 +165,28 @@ TEST_F(RecorderFiles, AKilledLastStepKeepsTheEarlierFileAndTheSilentVideo) {
     ASSERT_FALSE(kept.empty()) << run.err;
     EXPECT_NE(run.err.find(kept.string()), std::string::npos) << run.err;
     EXPECT_EQ(framesIn(kept), 3);
+}
+
+// Its exit status is not enough: the file must hold the picture and the sound.
+TEST_F(RecorderFiles, ALastStepThatEndsWellWithoutItsFileKeepsTheEarlierFileAndTheSilentVideo) {
+    const fs::path out = folder / "out";
+    fs::create_directories(out);
+    const std::string videoOnly =
+        "PATH=\"$real\" exec ffmpeg -v error -y -i \"$video\" -c copy -f mp4 \"$last\"";
+    for (const std::string& soundStep : {std::string("exit 0"), videoOnly}) {
+        std::ofstream(out / "tour.mp4") << kEarlier;
+        fs::remove_all(tmp);
+        fs::create_directories(tmp);
+        const RecorderRun run = record("--output " + inQuotes(out / "tour.mp4"), pathWithStandIn(soundStep));
+        EXPECT_EQ(run.status, 1) << soundStep;
+        expectOneLine(run);
+        EXPECT_TRUE(readFile(out / "tour.mp4") == kEarlier) << "the earlier file was changed: " << soundStep;
+        EXPECT_EQ(namesIn(out), std::set<std::string>{"tour.mp4"});
+        const fs::path kept = keptVideo();
+        ASSERT_FALSE(kept.empty()) << run.err;
+        EXPECT_NE(run.err.find(kept.string()), std::string::npos) << run.err;
+        EXPECT_EQ(framesIn(kept), 3);
+    }
 }
 
 TEST_F(RecorderFiles, AFullDiskAtTheOutputKeepsTheEarlierFileAndTheSilentVideo) {

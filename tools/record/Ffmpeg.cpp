@@ -246,7 +246,12 @@ VideoEncoder::VideoEncoder(const fs::path& ffmpeg, const fs::path& video, int wi
                            : std::vector<std::string>{"-c:v", "libx264", "-preset", "veryfast", "-crf", "20",
                                                       "-pix_fmt", "yuv420p"};
               command.insert(command.end(), codec.begin(), codec.end());
-              command.insert(command.end(), {"-f", "mp4", video.string()});
+              // Fragments of a fifth of a second, each written out as it is
+              // cut: a plain MP4 plays only once its index is written at the
+              // end, so an ffmpeg that dies (killed, out of memory) would leave
+              // nothing, where this leaves every fragment that reached the disk.
+              command.insert(command.end(), {"-movflags", "+empty_moov", "-frag_duration", "200000",
+                                             "-flush_packets", "1", "-f", "mp4", video.string()});
               return command;
           }(),
           true) {}

@@ -55,7 +55,8 @@ private:
 };
 
 // The first run: BGRA frames, bottom row first as GL reads them, into an
-// H.264 MP4 at `fps`.
+// H.264 MP4 at `fps`, fragmented, so that what ffmpeg wrote before it died
+// stays playable.
 class VideoEncoder {
 public:
     VideoEncoder(const std::filesystem::path& ffmpeg, const std::filesystem::path& video, int width, int height,

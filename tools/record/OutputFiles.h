@@ -32,6 +32,7 @@ public:
     bool ok() const { return !path_.empty(); }
     // When it could not be made: where, and the system's reason.
     const std::string& error() const { return error_; }
+    const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const char* name) const { return path_ / name; }
     // Leaves the folder and its files in place: they hold what was recorded.
     void keep() { kept_ = true; }

@@ -8,6 +8,7 @@
 #include "Ffmpeg.h"
 #include "FrameReadback.h"
 #include "LoopbackSound.h"
+#include "Mp4Tracks.h"
 #include "OutputFiles.h"
 #include "Progress.h"
 #include "RecordOptions.h"
@@ -49,14 +50,53 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130; // as a shell reports a Ctrl-C
+// As a shell reports a process that a Ctrl-C or a polite kill ended.
+constexpr int kExitInterrupted = 130;
+constexpr int kExitTerminated = 143;
 
-volatile sig_atomic_t stopRequested = 0;
-void requestStop(int) { stopRequested = 1; }
+// The first stop signal that arrived, or 0.
+volatile sig_atomic_t stopSignal = 0;
+void requestStop(int signal) {
+    if (stopSignal == 0)
+        stopSignal = signal;
+}
+
+// Ctrl-C, a polite kill and a closed terminal stop the start-up between two
+// of its steps, and the recording between two frames; the file is then
+// finished with what was recorded. A broken pipe is seen as a failed write
+// instead of ending the process.
+void installStopHandling() {
+    struct sigaction stop = {};
+    stop.sa_handler = requestStop;
+    stop.sa_flags = SA_RESTART;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    // Started with the hang-up ignored (nohup), it records on when the
+    // terminal closes.
+    struct sigaction hangUp = {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// A closed terminal ends the recorder as a polite kill does; a window closed
+// under it, as a Ctrl-C.
+int interruptedStatus() {
+    return stopSignal == SIGTERM || stopSignal == SIGHUP ? kExitTerminated : kExitInterrupted;
+}
 
 int fail(const std::string& message, int status = kExitFailure) {
     std::fprintf(stderr, "thalvek-record: %s\n", message.c_str());
     return status;
+}
+
+// What the start-up made is released by the caller; the scratch folder goes
+// with it.
+int stoppedBeforeRecording() {
+    const char* name = stopSignal == SIGINT ? "SIGINT" : stopSignal == SIGHUP ? "SIGHUP" : "SIGTERM";
+    return fail(std::string("stopped by ") + name + " before the recording began; nothing written",
+                interruptedStatus());
 }
 
 void printGlfwError(int code, const char* description) {
@@ -115,7 +155,7 @@ Recording recordFrames(const RecordOptions& options, const FrameRange& range, Lo
     const int rate = LoopbackSound::kSampleRate;
     long frame = 0; // on the timeline
     for (; frame < range.first; ++frame) {
-        if (stopRequested != 0) {
+        if (stopSignal != 0) {
             result.interrupted = true;
             return result;
         }
@@ -146,7 +186,7 @@ Recording recordFrames(const RecordOptions& options, const FrameRange& range, Lo
     Progress progress(range.count, stdout);
     long rendered = 0;
     while (rendered < range.count) {
-        if (stopRequested != 0 || glfwWindowShouldClose(window) != 0) {
+        if (stopSignal != 0 || glfwWindowShouldClose(window) != 0) {
             result.interrupted = true;
             progress.close();
             std::printf("Stopping: finishing the file with the %ld frames rendered\n", rendered);
@@ -202,6 +242,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     const FrameRange range = frameRangeOf(options);
+    // Before anything is made that a stop must remove.
+    installStopHandling();
 
     // Everything that can be found wrong is found before the first frame.
     fs::path ffmpeg;
@@ -224,6 +266,10 @@ int main(int argc, char** argv) {
     if (glfwInit() == GLFW_FALSE)
         return fail("no display to draw on: set DISPLAY, or record with scripts/record.sh, which starts a virtual one");
     glfwSetErrorCallback(printGlfwError);
+    if (stopSignal != 0) {
+        glfwTerminate();
+        return stoppedBeforeRecording();
+    }
     const std::optional<PictureLimits> limits = probePictureLimits();
     if (!limits) {
         glfwTerminate();
@@ -270,6 +316,10 @@ int main(int argc, char** argv) {
         glfwTerminate();
         return fail(sound.error());
     }
+    if (stopSignal != 0) {
+        glfwTerminate();
+        return stoppedBeforeRecording();
+    }
 
     assembleScene();
     // The recording follows its options only: no key or mouse reaches it.
@@ -311,16 +361,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Ctrl-C and a polite kill stop the recording between two frames; the
-    // file is then finished with what was recorded. A broken pipe is seen
-    // as a failed write instead of ending the process.
-    struct sigaction stop = {};
-    stop.sa_handler = requestStop;
-    stop.sa_flags = SA_RESTART;
-    sigemptyset(&stop.sa_mask);
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    if (stopSignal != 0) {
+        if (samples != nullptr)
+            std::fclose(samples);
+        releaseScene();
+        glfwTerminate();
+        return stoppedBeforeRecording();
+    }
 
     std::printf("Recording %s at %d frames/s: %ld frames (%.2f s) from %.2f s of the %s%s\n",
                 sizeText(options.width, options.height).c_str(), options.fps, range.count,
@@ -336,7 +383,7 @@ int main(int argc, char** argv) {
     releaseScene();
     glfwTerminate();
 
-    const int doneStatus = recording.interrupted ? kExitInterrupted : 0;
+    const int doneStatus = recording.interrupted ? interruptedStatus() : 0;
     const double perFrame = 1000.0 / std::max(1L, recording.frames);
     if (options.noOutput) {
         std::printf("Rendered %ld frames in %s: %.1f ms per frame; wrote nothing\n", recording.frames,
@@ -346,33 +393,43 @@ int main(int argc, char** argv) {
     const bool samplesWritten = std::fclose(samples) == 0;
     const int samplesError = errno;
     const bool encoded = encoder->finish();
-    if (recording.error.empty() && !samplesWritten)
-        return fail("cannot write the sound's samples into " + samplesFile.string() + ": " +
-                    std::strerror(samplesError));
+    // From the first frame ffmpeg took, a failure keeps what was recorded:
+    // the video stays playable up to where ffmpeg stopped (see
+    // VideoEncoder), and the user's file stays as it was.
+    auto failKeeping = [&](const std::string& why) {
+        if (recording.frames == 0)
+            return fail(why);
+        scratch->keep();
+        return fail(why + "; the recording is kept in " + scratch->path().string() + ": without its sound in " +
+                    video.string() + ", its sound in " + samplesFile.string() +
+                    " (raw 32-bit float samples, stereo, " + std::to_string(LoopbackSound::kSampleRate) + " Hz)");
+    };
     if (recording.error.empty() && recording.frames == 0) {
         std::printf("Stopped before the first frame: nothing written\n");
         return doneStatus;
     }
     if (!recording.error.empty() || !encoded) {
         const std::string said = encoder->failure();
-        return fail((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
-                    (said.empty() ? "" : "; ffmpeg: " + said));
+        return failKeeping((recording.error.empty() ? std::string("ffmpeg failed") : recording.error) +
+                           (said.empty() ? "" : "; ffmpeg: " + said));
     }
+    if (!samplesWritten)
+        return failKeeping("cannot write the sound's samples into " + samplesFile.string() + ": " +
+                           std::strerror(samplesError));
     // The output changes only here, in one rename, once the file is whole.
     // Until then a failure leaves it as it was, and keeps what was recorded.
     PendingOutput pending(output);
     std::string why = pending.ok() ? muxWithSound(ffmpeg, video, samplesFile, LoopbackSound::kSampleRate,
                                                   pending.path())
                                    : pending.error();
+    // An ffmpeg that says it succeeded has not always written the file.
+    if (why.empty())
+        if (const auto wrong = notARecording(pending.path(), recording.frames))
+            why = "it ended with status 0, but its file " + *wrong;
     if (why.empty())
         why = pending.putInPlace();
-    if (!why.empty()) {
-        scratch->keep();
-        return fail("ffmpeg could not add the sound to " + output.string() + ": " + why +
-                    "; the recording is kept without its sound in " + video.string() + ", its sound in " +
-                    samplesFile.string() + " (raw 32-bit float samples, stereo, " +
-                    std::to_string(LoopbackSound::kSampleRate) + " Hz)");
-    }
+    if (!why.empty())
+        return failKeeping("ffmpeg could not add the sound to " + output.string() + ": " + why);
 
     std::printf("%s %s: %ld frames (%.2f s) with sound, in %s\n",
                 recording.interrupted ? "Stopped early; wrote" : "Wrote", options.output.c_str(), recording.frames,
