@@ -298,6 +298,20 @@ TEST_F(FirstPicture, AStateLeftBehindBetweenPassesFailsTheTestLikeADriverError) 
         EXPECT_NE(error.text.find("blending is on"), std::string::npos) << error.text;
 }
 
+TEST_F(FirstPicture, TheHarnessStepsFramesAsTheProgramDoesFromTheStateEveryFrameStartsFrom) {
+#ifndef THALVEK_GL_DEBUG
+    GTEST_SKIP() << "the passes' state is checked in Debug builds";
+#endif
+    // As a test, a screenshot or the overlay might leave them between two
+    // frames; the program's frame step sets them before its passes.
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDisable(GL_CULL_FACE);
+    demo_.advance(1, 1.0 / 30.0);
+    for (const DriverMessage& error : demo_.context().takeDriverErrors())
+        ADD_FAILURE() << error.text;
+}
+
 namespace {
 
 std::string listed(const std::set<std::string>& findings) {
