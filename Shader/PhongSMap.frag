@@ -68,7 +68,11 @@ const vec3 kFogColour = vec3(0.015, 0.022, 0.045);
 const float kFogDensity = 0.0045;
 const float kExposure = 1.4;
 
-vec3 surfaceNormal() {
+// `normalTexel`: the normal map's texel, looked up by main() before any discard
+// or per-fragment branch. The map is mipmapped, and behind either one its
+// level of detail would be undefined: a GPU may have stopped the quad's
+// discarded fragments, whose coordinates the derivatives need.
+vec3 surfaceNormal(vec3 normalTexel) {
     vec3 n = normalize(worldNormal);
 #ifdef MIRRORED_VIEW
     // The mirror turns every triangle's winding around, so here the faces
@@ -83,7 +87,7 @@ vec3 surfaceNormal() {
         if (dot(t, t) > 1e-12) {
             t = normalize(t);
             vec3 b = cross(n, t) * (worldTangent.w < 0.0 ? -1.0 : 1.0);
-            vec3 m = texture(normal_map, texCoord).rgb * 2.0 - 1.0;
+            vec3 m = normalTexel * 2.0 - 1.0;
             n = normalize(mat3(t, b, n) * m);
         }
     }
@@ -141,7 +145,10 @@ float fireVisibility(Light light, vec3 facetNormal) {
     float slope = min(sqrt(max(1.0 - facing * facing, 0.0)) / facing, kMaxShadowSlope);
     float receiver = distance * (1.0 - kShadowBias - slope * kShadowTexelAngle * 1.5);
     float reference = (receiver - light.nearPlane) / (light.farPlane - light.nearPlane);
-    return texture(depth_map, vec4(shadowLookupDirection(ray), reference));
+    // Inside a per-fragment branch: no implicit derivatives. The map has
+    // one level and filters linearly either way, so zero gradients give
+    // the same lookup, defined.
+    return textureGrad(depth_map, vec4(shadowLookupDirection(ray), reference), vec3(0.0), vec3(0.0));
 }
 #endif
 
@@ -150,12 +157,17 @@ void main() {
     // The plane of the triangle itself, for the shadow lookup; derivatives
     // need all fragments of a quad, so before any branch or discard.
     vec3 facet = cross(dFdx(worldPosition), dFdy(worldPosition));
+    vec3 normalTexel = texture(normal_map, texCoord).rgb;
 #endif
     vec4 base = texCount > 0.5 ? texture(colorTexture, texCoord) : diffuse;
     if (base.a < 0.02)
         discard; // fully clear texels of foliage cards
     vec3 albedo = base.rgb;
-    vec3 n = surfaceNormal();
+#ifdef MIRRORED_VIEW
+    vec3 n = surfaceNormal(vec3(0.0)); // no normal map to look up
+#else
+    vec3 n = surfaceNormal(normalTexel);
+#endif
     vec3 toEye = normalize(eyePosition - worldPosition);
 
     vec3 lit = albedo * ambient.rgb * kNightAmbient * 5.0;

@@ -23,4 +23,8 @@ void main() {
     // Just short of w: depth 1.0 itself would fail GL_LESS against a depth
     // buffer cleared to 1.0.
     gl_Position = vec4(clip.xy, clip.w * 0.99999, clip.w);
+    // The mirrored pass draws the sky with the water plane's clip distance
+    // enabled; an unwritten distance is undefined, and the sky, infinitely
+    // far, lies above any plane.
+    gl_ClipDistance[0] = 1.0;
 }

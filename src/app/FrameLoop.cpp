@@ -3,8 +3,8 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/FrameClock.h"
+#include "app/FrameStep.h"
 #include "app/FrameTitle.h"
-#include "app/FrameUpdate.h"
 #include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/StopSignals.h"
@@ -53,10 +53,7 @@ void followFramebufferSize() {
 // The picture of the current state again, overlay included, as the loop
 // draws it.
 void redraw(Overlay& overlay, double frameTime) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_CULL_FACE);
-    renderFrame();
+    redrawFrame();
     overlay.draw(frameTime);
 }
 
@@ -92,14 +89,9 @@ void runFrameLoop(const Options& options) {
             followFramebufferSize();
             windowMode.updateCursor();
 
-            glEnable(GL_DEPTH_TEST);
-            glDepthFunc(GL_LESS);
-            glEnable(GL_CULL_FACE);
-
             frameTime = clock.tick(glfwGetTime());
 
-            updateFrame(frameTime);
-            renderFrame();
+            stepFrame(frameTime);
             overlay.draw(frameTime);
 
             glfwSetWindowTitle(window, frameTitle(frameTime, selectedCameraPosition()).c_str());

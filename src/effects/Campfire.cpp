@@ -86,6 +86,7 @@ Campfire::Campfire(const glm::vec3& position) {
 void Campfire::setUpPrograms() {
     rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kMatrices);
     rtr::blocks::bindProgramBlock(maskProgram->program, rtr::blocks::kParticle);
+    rtr::setSamplerUnits(*maskProgram, {{"spriteSheet", 0}});
 }
 
 void Campfire::reloadPrograms(rtr::ProgramReload& reload) {

@@ -49,6 +49,7 @@ System::System() {
 void System::setUpPrograms() {
     blocks::bindProgramBlock(program->program, blocks::kMatrices);
     blocks::bindProgramBlock(program->program, blocks::kParticle);
+    rtr::setSamplerUnits(*program, {{"spriteSheet", 0}});
 }
 
 void System::reloadPrograms(rtr::ProgramReload& reload) {

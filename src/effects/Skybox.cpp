@@ -69,7 +69,10 @@ Skybox::Skybox(const std::array<std::string, 6>& facePaths) {
     setUpPrograms();
 }
 
-void Skybox::setUpPrograms() { rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices); }
+void Skybox::setUpPrograms() {
+    rtr::blocks::bindProgramBlock(program->program, rtr::blocks::kMatrices);
+    rtr::setSamplerUnits(*program, {{"sky", 0}});
+}
 
 void Skybox::reloadPrograms(rtr::ProgramReload& reload) {
     reload(*program);

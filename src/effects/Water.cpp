@@ -1,6 +1,7 @@
 #include "effects/Water.h"
 
 #include "effects/EffectTexture.h"
+#include "render/FramebufferStatus.h"
 #include "render/GLDebug.h"
 #include "render/StartupProfile.h"
 #include "render/UniformBlocks.h"
@@ -104,6 +105,7 @@ Water::Water(ImportObject* surface) : surface(surface) {
     // show it.
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kReflectionSize, kReflectionSize);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, reflectionDepth.get());
+    rtr::checkFramebufferComplete(GL_FRAMEBUFFER, "water reflection");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, reflectionFramebuffer.get(), "water reflection");
     rtr::labelObject(GL_TEXTURE, reflectionTexture.get(), "water reflection");

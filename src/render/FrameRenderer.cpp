@@ -6,10 +6,12 @@
 #include "app/InputController.h"
 #include "effects/Campfire.h"
 #include "effects/Water.h"
+#include "render/FramebufferStatus.h"
 #include "render/GLDebug.h"
 #include "render/Level.h"
 #include "render/OmniShadowMap.h"
 #include "render/PassProfile.h"
+#include "render/PassState.h"
 #include "render/PointLight.h"
 #include "render/UniformBlocks.h"
 #include "scene/ImportObject.h"
@@ -84,8 +86,14 @@ FrameRenderer::FrameRenderer()
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
+    sceneColourFramebuffer = rtr::gl::FramebufferName::generate();
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneColourFramebuffer.get());
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColourTexture.get(), 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
+    checkFramebuffers();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     rtr::labelObject(GL_FRAMEBUFFER, sceneFramebuffer.get(), "scene");
+    rtr::labelObject(GL_FRAMEBUFFER, sceneColourFramebuffer.get(), "scene colour");
     rtr::labelObject(GL_TEXTURE, sceneColourTexture.get(), "scene colour");
     rtr::labelObject(GL_TEXTURE, sceneMaskTexture.get(), "scene copy and masks");
 
@@ -104,13 +112,26 @@ void FrameRenderer::resize(int newWidth, int newHeight) {
     allocateTarget(sceneMaskTexture.get(), width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    checkFramebuffers();
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
     screenMatrixReady = false;
+}
+
+void FrameRenderer::checkFramebuffers() const {
+    GLint drawFramebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
+    rtr::checkFramebufferComplete(GL_DRAW_FRAMEBUFFER, "scene");
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
+    rtr::checkFramebufferComplete(GL_DRAW_FRAMEBUFFER, "scene colour");
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
 }
 
 void FrameRenderer::setUpPrograms() {
     blocks::bindProgramBlock(compositionProgram->program, blocks::kMatrices);
     blocks::bindProgramBlock(bufferDebugProgram->program, blocks::kMatrices);
+    rtr::setSamplerUnits(*compositionProgram, {{"image", 0}});
+    rtr::setSamplerUnits(*bufferDebugProgram, {{"image", 0}});
 
     // Only the mirrored view cuts at the water level; the camera's program
     // has no "waterLevel" (-1, which GL passes over).
@@ -139,6 +160,7 @@ void FrameRenderer::invalidateDepth(bool withStencil) {
 
 void FrameRenderer::renderFrame() {
     const InputController& switches = *inputController;
+    rtr::checkPassState({"the frame's start"});
     // Wireframe shows the scene's triangles as lines. Whatever is not the
     // camera's view of the scene stays filled: drawn as lines, the
     // composition quad would leave the window at the clear colour with one
@@ -163,6 +185,7 @@ void FrameRenderer::renderFrame() {
     PointLight* shadowCaster = shadowMap != nullptr && !lights.empty() ? lights.front() : nullptr;
     if (switches.shadows == 1 && shadowCaster != nullptr)
         shadowMap->renderShadowPass(*shadowCaster, switches.frustumCulling == 1);
+    rtr::checkPassState({"the shadow pass's end"});
 
     renderPasses(*cameras->current(), switches.frustumCulling == 1);
 
@@ -173,6 +196,7 @@ void FrameRenderer::renderFrame() {
     }
     if (switches.shadowDebugView == 1 && shadowCaster != nullptr)
         shadowMap->drawShadowDebug(*shadowCaster);
+    rtr::checkPassState({"the frame's end"});
     passQueries.endFrame();
 }
 
@@ -199,6 +223,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
         rtr::PassTimer timer(rtr::Pass::Reflection);
         renderReflection(camera, view, projection);
     }
+    rtr::checkPassState({"the mirrored pass's end", scenePolygonMode});
 
     // Scene pass: both attachments receive the lit picture; alpha is kept
     // for the masks the effects write afterwards.
@@ -213,6 +238,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &sky);
     level->setEyePosition(camera.position);
     level->draw(frustum);
+    rtr::checkPassState({"the lit scene's end", scenePolygonMode, false});
 
     const glm::mat4 viewAndProjection[2] = {view, projection};
     blocks::writeMatrices(*matrices, blocks::matrices::kModelView, viewAndProjection, 2);
@@ -227,14 +253,18 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     }
     if (waterVisible) {
         // The mask goes into the copy's alpha; the surface then reads the
-        // copy (the scene behind it) while it draws into the picture.
+        // copy (the scene behind it) while it draws into the picture,
+        // through the framebuffer that has no copy attached.
         rtr::PassTimer timer(rtr::Pass::Water);
         writeSurfaceMatrices(view, projection);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
         const GLenum copy = GL_COLOR_ATTACHMENT1;
         glDrawBuffers(1, &copy);
         water->drawMask();
         glDrawBuffers(1, &picture);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
         water->draw(sceneMaskTexture.get());
+        rtr::checkPassState({"the water's end", scenePolygonMode});
     }
     // The scene pass ends with the picture as the only draw buffer, and
     // nothing after this point tests against the scene's depth.
@@ -253,6 +283,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     glGetError();
     glUseProgram(compositionProgram->program);
     screenQuad->draw(sceneColourTexture.get());
+    rtr::checkPassState({"the composition's end"});
 }
 
 void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view, const glm::mat4& projection) {
@@ -289,11 +320,15 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
         glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_CULL_FACE); // seen from below, or a band turned either way
+        // Filled in wireframe too: marked as lines, the stencil would let
+        // the mirrored scene through only along the marking's edges.
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         writeSurfaceMatrices(view, projection);
         water->drawShape();
         const glm::mat4 identity(1.0f);
         blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &identity);
         water->drawBand(rtr::widenedOutline(projection * view, water->outlineEdges(), kReflectionMargin));
+        glPolygonMode(GL_FRONT_AND_BACK, scenePolygonMode);
         glEnable(GL_CULL_FACE);
         glEnable(GL_DEPTH_TEST);
         // No stencil writes while the scene draws: the driver may then test
@@ -353,16 +388,24 @@ void FrameRenderer::drawCampfire() {
         rtr::PassTimer timer(rtr::Pass::Particles);
         campfire->particles->draw();
     }
+    rtr::checkPassState({"the flames and smoke's end", scenePolygonMode, false});
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     {
         rtr::PassTimer timer(rtr::Pass::FireMask);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneFramebuffer.get());
         glDrawBuffers(1, &copyAndMasks);
         campfire->drawMask();
         glDrawBuffers(1, &picture);
     }
-    // The haze reads the second target and writes the picture.
-    rtr::PassTimer timer(rtr::Pass::Haze);
-    glDepthMask(GL_FALSE);
-    campfire->haze->draw(sceneMaskTexture.get());
-    glDepthMask(GL_TRUE);
+    rtr::checkPassState({"the smoke mask's end", scenePolygonMode});
+    // The haze reads the second target and writes the picture, through the
+    // framebuffer that has no second target.
+    {
+        rtr::PassTimer timer(rtr::Pass::Haze);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, sceneColourFramebuffer.get());
+        glDepthMask(GL_FALSE);
+        campfire->haze->draw(sceneMaskTexture.get());
+        glDepthMask(GL_TRUE);
+    }
+    rtr::checkPassState({"the heat haze's end", scenePolygonMode});
 }

@@ -4,7 +4,8 @@
 // view, the scene pass into an off-screen framebuffer with two colour
 // attachments (the picture, and a copy whose alpha carries the fire and
 // water masks for the distortion effects), the effects, and the composition
-// of the picture onto the window, with the optional debug overlays.
+// of the picture onto the window, with the optional debug overlays. The GL
+// state between these passes is the contract in PassState.h.
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
@@ -81,7 +82,15 @@ private:
     // "Matrices" in full for the water surface seen through `view`.
     void writeSurfaceMatrices(const glm::mat4& view, const glm::mat4& projection);
 
+    // Reports either of the scene's framebuffers that the driver refuses.
+    void checkFramebuffers() const;
+
     rtr::gl::FramebufferName sceneFramebuffer;
+    // The picture and the scene's depth without the copy: the draws that
+    // read the copy (the heat haze, the water) draw through it, since
+    // sampling a texture attached to the framebuffer being drawn into is
+    // undefined, whichever draw buffers are on.
+    rtr::gl::FramebufferName sceneColourFramebuffer;
     rtr::gl::TextureName sceneColourTexture;
     rtr::gl::TextureName sceneMaskTexture;
     rtr::gl::RenderbufferName sceneDepth;

@@ -116,6 +116,7 @@ void OmniShadowMap::setUpPrograms() {
     debugViewLocation = glGetUniformLocation(debugProgram->program, "view");
     debugProjectionLocation = glGetUniformLocation(debugProgram->program, "projection");
     glUseProgram(0);
+    rtr::setSamplerUnits(*debugProgram, {{"depthCube", 0}});
 }
 
 OmniShadowMap::~OmniShadowMap() {
@@ -216,6 +217,8 @@ void OmniShadowMap::drawShadowDebug(const PointLight& light) {
     glUniformMatrix4fv(debugViewLocation, 1, GL_FALSE, glm::value_ptr(view));
     glUniformMatrix4fv(debugProjectionLocation, 1, GL_FALSE, glm::value_ptr(projection));
 
+    // No pass leaves a known unit active.
+    glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMapName.get());
     glDisable(GL_CULL_FACE);
     glDisable(GL_DEPTH_TEST);

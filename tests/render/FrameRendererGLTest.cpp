@@ -1,7 +1,10 @@
 // The first picture: the generated scene through the scene pass and the
 // composition, from three of its cameras, compared with reviewed reference
 // images; wireframe and the buffer debug overlay; culling and the water:
-// the pool's reflection, its ripples, and when its mirrored pass runs.
+// the pool's reflection, its ripples, and when its mirrored pass runs. Every
+// draw of a frame, from each camera of the tour, held to what OpenGL 3.3
+// defines; the GL state between the passes, and framebuffers the driver
+// refuses.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -11,10 +14,12 @@
 #include "render/ScreenFootprint.h"
 #include "support/ChildProcess.h"
 #include "support/DemoHarness.h"
+#include "support/DrawAuditor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 using namespace testing_support;
@@ -314,6 +319,94 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
                                                                << texel.y;
     }
     EXPECT_GT(offTheSurface, 0) << "no corner of the surface's rectangle lies off it on screen";
+}
+
+TEST_F(FirstPicture, AStateLeftBehindBetweenPassesFailsTheTestLikeADriverError) {
+#ifndef THALVEK_GL_DEBUG
+    GTEST_SKIP() << "the passes' state is checked in Debug builds";
+#endif
+    demo_.advance(1, 1.0 / 30.0);
+    ASSERT_TRUE(demo_.context().takeDriverErrors().empty());
+    glEnable(GL_BLEND); // as a pass that forgot to turn it off would leave it
+    demo_.render();
+    glDisable(GL_BLEND);
+    const std::vector<DriverMessage> errors = demo_.context().takeDriverErrors();
+    ASSERT_FALSE(errors.empty()) << "blending left on went unnoticed";
+    EXPECT_EQ(errors.front().text, "GL state at the frame's start: blending is on");
+    for (const DriverMessage& error : errors)
+        EXPECT_NE(error.text.find("blending is on"), std::string::npos) << error.text;
+}
+
+TEST_F(FirstPicture, TheHarnessStepsFramesAsTheProgramDoesFromTheStateEveryFrameStartsFrom) {
+#ifndef THALVEK_GL_DEBUG
+    GTEST_SKIP() << "the passes' state is checked in Debug builds";
+#endif
+    // As a test, a screenshot or the overlay might leave them between two
+    // frames; the program's frame step sets them before its passes.
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDisable(GL_CULL_FACE);
+    demo_.advance(1, 1.0 / 30.0);
+    for (const DriverMessage& error : demo_.context().takeDriverErrors())
+        ADD_FAILURE() << error.text;
+}
+
+namespace {
+
+std::string listed(const std::set<std::string>& findings) {
+    std::string text;
+    for (const std::string& finding : findings)
+        text += "\n  " + finding;
+    return text;
+}
+
+} // namespace
+
+TEST(DefinedOnEveryDriver, EveryDrawOfAFrameFromEachTourCameraInWireframeAndWithTheDebugViews) {
+    DemoHarness demo(kWidth, kHeight, [] { DrawAuditor::recordSamplerUnits(); });
+    ASSERT_TRUE(demo.ok());
+    demo.advance(10, 1.0 / 30.0); // flames and smoke to draw
+    const auto auditFrame = [&demo](const std::string& what) {
+        DrawAuditor auditor;
+        demo.advance(1, 1.0 / 30.0);
+        EXPECT_GT(auditor.draws(), 20) << what << ": the draws did not reach the auditor";
+        EXPECT_TRUE(auditor.findings().empty()) << what << ":" << listed(auditor.findings());
+    };
+    for (int camera = 0; camera <= 4; ++camera) {
+        cameras->index = camera;
+        auditFrame("camera " + std::to_string(camera));
+    }
+    inputController->wireframe = 1; // across the pool: the mirrored pass and its stencil
+    auditFrame("camera 4 in wireframe");
+    inputController->wireframe = 0;
+    inputController->bufferDebugView = 1;
+    inputController->shadowDebugView = 1;
+    auditFrame("camera 4 with both debug views");
+}
+
+TEST(DefinedOnEveryDriver, EachFramebufferTheDriverRefusesIsNamedWithItsStatusWhenMadeAndResized) {
+    const auto result = runInChild([] {
+        DemoHarness demo(64, 36, [] {
+            glCheckFramebufferStatus = [](GLenum) -> GLenum { return GL_FRAMEBUFFER_UNSUPPORTED; };
+        });
+        if (!demo.ok())
+            _exit(3);
+        frameRenderer->resize(80, 45);
+        demo.advance(1, 1.0 / 30.0); // and the frame goes on as before
+    }, 120.0); // a whole start-up, slow under the sanitizers on a loaded machine
+    ASSERT_TRUE(result.exited) << "crashed: " << result.err;
+    EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+    const auto count = [&result](const std::string& line) {
+        std::size_t n = 0;
+        for (std::size_t at = result.err.find(line); at != std::string::npos; at = result.err.find(line, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'scene': GL_FRAMEBUFFER_UNSUPPORTED\n"), 2u) << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'scene colour': GL_FRAMEBUFFER_UNSUPPORTED\n"), 2u) << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer 'water reflection': GL_FRAMEBUFFER_UNSUPPORTED\n"), 1u)
+        << result.err;
+    EXPECT_EQ(count("ERROR: incomplete framebuffer\n"), 1u) << "the shadow map's own line";
 }
 
 TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {

@@ -2,7 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
-#include "app/FrameUpdate.h"
+#include "app/FrameStep.h"
 #include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/SceneAssembly.h"
@@ -119,15 +119,14 @@ DemoHarness::~DemoHarness() {
 
 void DemoHarness::advance(int frames, double dt) {
     for (int i = 0; i < frames; ++i) {
-        updateFrame(dt);
-        renderFrame();
+        stepFrame(dt);
         overlay_.draw(dt);
     }
     glFinish();
 }
 
 void DemoHarness::render() {
-    renderFrame();
+    redrawFrame();
     overlay_.draw(0.0);
     glFinish();
 }

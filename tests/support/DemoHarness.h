@@ -82,13 +82,14 @@ public:
     DemoHarness& operator=(const DemoHarness&) = delete;
 
     bool ok() const { return context_.ok(); }
+    GLTestContext& context() { return context_; }
     ScriptedInput& input() { return *input_; }
 
-    // updateFrame(dt), renderFrame() and the F1 overlay, n times, then
-    // glFinish.
+    // The program's frame step (stepFrame: the state reset, the update by
+    // dt, the passes) and the F1 overlay, n times, then glFinish.
     void advance(int frames, double dt);
-    // Only renderFrame() and the overlay, then glFinish: the picture of the
-    // current state.
+    // The reset, the passes and the overlay without an update, then
+    // glFinish: the picture of the current state.
     void render();
     Overlay& overlay() { return overlay_; }
     Image readFrame() const;

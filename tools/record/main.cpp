@@ -16,12 +16,12 @@
 #include "app/AppState.h"
 #include "app/CameraInput.h"
 #include "app/CameraSet.h"
+#include "app/FrameStep.h"
 #include "app/FrameUpdate.h"
 #include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/SceneAssembly.h"
 #include "app/Startup.h"
-#include "render/FrameRenderer.h"
 #include "render/GL.h"
 #include "render/GLDebug.h"
 
@@ -193,11 +193,7 @@ Recording recordFrames(const RecordOptions& options, const FrameRange& range, Lo
             break;
         }
         auto started = Clock::now();
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LESS);
-        glEnable(GL_CULL_FACE);
-        updateFrame(dt);
-        renderFrame();
+        stepFrame(dt);
         const std::vector<float>& mix = sound.mix(samplesOfFrame(frame++, rate, options.fps));
         result.renderSeconds += since(started);
         if (readback) {
