@@ -242,8 +242,10 @@ SceneModel buildClearingScene() {
     });
     for (std::size_t i = 0; i < trees.size(); ++i)
         scene.nodes.push_back({numbered("spruceTrunk", static_cast<int>(i + 1)), "spruceBark", spruceTrunk(trees[i]), glm::mat4(1.0f)});
+    const std::vector<vec3> seenFrom = viewpoints(cameras.clearance);
     for (std::size_t i = 0; i < trees.size(); ++i)
-        scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles", spruceCrown(trees[i]), glm::mat4(1.0f)});
+        scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles",
+                               spruceCrown(trees[i], seenFrom), glm::mat4(1.0f)});
 
     // Grass in clumps over the clearing, grouped by patch; drawn after the
     // crowns, being nearer the middle of the clearing.
