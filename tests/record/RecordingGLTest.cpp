@@ -3,8 +3,8 @@
 // here through the harness. The first frame checks the read-back and its
 // orientation; the last one has gone through the whole ring of read-back
 // buffers, so a frame lost or delivered out of turn shows. And the picture
-// from each tour camera stays close to the frames the demo gave before its
-// shadows were filtered by the sampler and its mirrored pass made cheaper.
+// from each tour camera stays close to the frames the demo gave once its
+// scene was built for speed, so that what makes a pass cheaper keeps the look.
 
 #include "app/AppState.h"
 #include "app/InputController.h"
@@ -84,11 +84,12 @@ TEST(Recording, FramesAreTheFramesTheProgramRendersAtTheSameSteps) {
 
 TEST(Recording, EachTourCamerasFrameStaysWithinTheLimitOfTheFrameBeforeTheCheaperPasses) {
     // tests/record/reference/tour-cameraN.png: the lossless frame of camera N
-    // three seconds in, as the recorder gave it before the shadow lookups
-    // went through the comparing sampler and the mirrored pass dropped the
-    // fire's shadow and the normal maps; the references stay those frames
-    // (they are not regenerated with the others). The picture may have moved
-    // by 1.5 steps on average, and by more than 8 steps in 2 % of its pixels.
+    // three seconds in, as the recorder gave it once the ground was cut into
+    // tiles, the crowns lost the cards facing away from every viewpoint and
+    // the shadow map its casters beyond the fire light's reach; the
+    // references are renewed by hand, not with the others. The picture may
+    // have moved by 1.5 steps on average, and by more than 8 steps in 2 % of
+    // its pixels.
     constexpr int width = 640, height = 360;
     for (int camera = 0; camera < 5; ++camera) {
         const auto video = std::filesystem::temp_directory_path() /
