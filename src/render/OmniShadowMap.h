@@ -39,9 +39,9 @@ public:
     // light is left out of its map while culling is on. Every shadow lies
     // farther from the light than what casts it, and 20 m out the fire
     // light's falloff, 1 / (1 + d^2), has taken it to 1/400 of its strength
-    // at the light: what such shadows take from the tour's frames
-    // is at most 3 steps on a few pixels, and the ground and the trees out
-    // there were half of the pass's work.
+    // at the light: what such shadows take from the tour's frames is at most
+    // 3 steps on a few pixels, and the ground and the trees out there were
+    // half of the pass's work.
     static constexpr float kCasterReach = 20.0f;
 
     // Renders the Level's opaque and fire objects into the cube map from the
