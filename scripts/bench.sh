@@ -7,9 +7,11 @@
 # --plot FILE.svg also draws the profile as stacked bars per camera with
 # gnuplot (bench/profile.gp).
 #
-#   scripts/bench.sh [--csv FILE] [--pictures DIR] [--plot FILE.svg] [--overlay]
+#   scripts/bench.sh [--csv FILE] [--pictures DIR] [--plot FILE.svg] [--overlay] [--cpu-clock]
 #                    [WIDTH HEIGHT [FRAMES]]   (default 1280 720 20)
-# --overlay also gives what the F1 overlay costs a whole frame.
+# --overlay also gives what the F1 overlay costs a whole frame. --cpu-clock
+# times the passes on the process's CPU clock, for a machine busy with
+# other work.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/common.sh"
@@ -27,7 +29,7 @@ while [ $# -gt 0 ]; do
         *) args+=("$1" "$(realpath -m "$2")") ;;
       esac
       shift 2 ;;
-    --overlay) args+=("$1"); shift ;;
+    --overlay | --cpu-clock) args+=("$1"); shift ;;
     *) args+=("$1"); sizes+=("$1"); shift ;;
   esac
 done

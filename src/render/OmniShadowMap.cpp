@@ -148,7 +148,7 @@ const OmniShadowMap::Bounds& OmniShadowMap::boundsOf(const ImportObject& object)
     return casterBounds.emplace(&object, bounds).first->second;
 }
 
-void OmniShadowMap::renderShadowPass(PointLight& light, bool faceCulling) {
+void OmniShadowMap::renderShadowPass(PointLight& light, bool faceCulling, float casterReach) {
     rtr::PassTimer timer(rtr::Pass::Shadow);
     glBindFramebuffer(GL_FRAMEBUFFER, framebufferName.get());
     glViewport(0, 0, width, height);
@@ -185,8 +185,11 @@ void OmniShadowMap::renderShadowPass(PointLight& light, bool faceCulling) {
                 const float stretch = std::sqrt(std::max({glm::dot(glm::vec3(m[0]), glm::vec3(m[0])),
                                                           glm::dot(glm::vec3(m[1]), glm::vec3(m[1])),
                                                           glm::dot(glm::vec3(m[2]), glm::vec3(m[2]))}));
-                faces = static_cast<GLint>(cubeFacesReached(light, glm::vec3(m * glm::vec4(bounds.centre, 1.0f)),
-                                                            bounds.radius * stretch));
+                const glm::vec3 centre(m * glm::vec4(bounds.centre, 1.0f));
+                const float radius = bounds.radius * stretch;
+                faces = glm::length(centre - light.position) - radius > casterReach
+                            ? 0
+                            : static_cast<GLint>(cubeFacesReached(light, centre, radius));
                 if (faces == 0)
                     continue;
             }

@@ -35,13 +35,24 @@ public:
     OmniShadowMap(const OmniShadowMap&) = delete;
     OmniShadowMap& operator=(const OmniShadowMap&) = delete;
 
+    // A caster whose bounding sphere lies wholly farther than this from the
+    // light is left out of its map while culling is on. Every shadow lies
+    // farther from the light than what casts it, and 20 m out the fire
+    // light's falloff, 1 / (1 + d^2), has taken it to 1/400 of its strength
+    // at the light: what such shadows take from the tour's frames is at most
+    // 3 steps on a few pixels, and the ground and the trees out there were
+    // half of the pass's work.
+    static constexpr float kCasterReach = 20.0f;
+
     // Renders the Level's opaque and fire objects into the cube map from the
     // light's position with its current face matrices, and hands the map to
     // the light. Leaves the viewport at the map's size. With `faceCulling`
     // each caster goes only to the faces its bounding sphere reaches and the
-    // geometry stage drops triangles beyond a face's frustum; the map is the
-    // same either way, only cheaper (off with the frustum culling switch).
-    void renderShadowPass(PointLight& light, bool faceCulling = true);
+    // geometry stage drops triangles beyond a face's frustum, which leaves
+    // the map the same, only cheaper; and casters wholly beyond
+    // `casterReach` are left out (all of it off with the frustum culling
+    // switch).
+    void renderShadowPass(PointLight& light, bool faceCulling = true, float casterReach = kCasterReach);
     // The map on a cube of half-size 1 around the light, seen by the
     // selected camera through all geometry, on whatever is bound now.
     void drawShadowDebug(const PointLight& light);

@@ -4,6 +4,7 @@
 #include "render/PassQueries.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace rtr {
 
@@ -11,13 +12,23 @@ namespace {
 
 int openTimers = 0;
 
-double nowMilliseconds() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 } // namespace
 
 bool PassProfile::enabled_ = false;
+bool PassProfile::cpuClock_ = false;
+
+void PassProfile::setCpuClock(bool cpuClock) { cpuClock_ = cpuClock; }
+
+bool PassProfile::cpuClock() { return cpuClock_; }
+
+double PassProfile::now() {
+    if (cpuClock_) {
+        timespec time{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+        return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) * 1e-6;
+    }
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 std::array<double, kPassCount> PassProfile::totals_{};
 
 const char* passName(Pass pass) {
@@ -49,7 +60,7 @@ PassTimer::PassTimer(Pass pass) : pass_(pass) {
         return;
     if (profiling) {
         glFinish();
-        start_ = nowMilliseconds();
+        start_ = PassProfile::now();
     }
     if (queries_ != nullptr)
         queries_->beginPass(pass);
@@ -66,7 +77,7 @@ PassTimer::~PassTimer() {
         queries_->endPass();
     if (profiling_) {
         glFinish();
-        PassProfile::add(pass_, nowMilliseconds() - start_);
+        PassProfile::add(pass_, PassProfile::now() - start_);
     }
 }
 

@@ -41,9 +41,18 @@ public:
     static void reset();
     static double milliseconds(Pass pass);
     static void add(Pass pass, double milliseconds);
+    // Times on the process's CPU clock (all its threads) instead of the
+    // steady clock. On a machine busy with other work the wall clock also
+    // counts their turns on the processor, while a software rasteriser's
+    // CPU time is the pass's own work.
+    static void setCpuClock(bool cpuClock);
+    static bool cpuClock();
+    // Milliseconds on the clock in use, from an arbitrary start.
+    static double now();
 
 private:
     static bool enabled_;
+    static bool cpuClock_;
     static std::array<double, kPassCount> totals_;
 };
 

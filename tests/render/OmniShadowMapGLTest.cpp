@@ -1,8 +1,9 @@
 // The fire light's shadow cube map: one pass fills all six faces with the
-// distances the lit program decodes; through the program's own frame a box
-// shadows the floor behind it and leaves the floor beside it exactly as lit
-// as without shadows, and a plank just above the floor lets no light under
-// it; the switches; the debug cube; an incomplete framebuffer.
+// distances the lit program decodes, leaving out casters beyond its reach;
+// through the program's own frame a box shadows the floor behind it and
+// leaves the floor beside it exactly as lit as without shadows, and a plank
+// just above the floor lets no light under it; the switches; the debug
+// cube; an incomplete framebuffer.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include <unistd.h>
@@ -103,6 +105,15 @@ TEST(ShadowPass, OnePassFillsEachFaceWithItsOccludersDistanceAndLeavesTheRestFar
         EXPECT_NEAR(covered, side * side, 2.5 * side) << "face " << face;
         EXPECT_EQ(stray, 0) << "face " << face << " holds something other than its square or the far value";
     }
+
+    // Squares wholly beyond the casters' reach (their half-diagonal is 0.71)
+    // are left out: the last two, 4 and 4.5 away, with a reach of 3.
+    map->renderShadowPass(light, true, 3.0f);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, map->cubeMap());
+    for (int face = 0; face < 6; ++face) {
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        EXPECT_NEAR(depth[256 * kFace + 256], face < 4 ? distances[face] / 100.0f : 1.0f, 2e-5f) << "face " << face;
+    }
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 
     // The map deletes what it made.
@@ -164,7 +175,7 @@ TEST(ShadowPass, SendingCastersOnlyToTheFacesTheyReachLeavesTheMapTheSame) {
         updateFaceMatrices(light);
         shadowMap->renderShadowPass(light, false);
         const std::vector<GLuint> everywhere = readFaces(shadowMap->cubeMap());
-        shadowMap->renderShadowPass(light, true);
+        shadowMap->renderShadowPass(light, true, std::numeric_limits<float>::infinity());
         const std::vector<GLuint> culled = readFaces(shadowMap->cubeMap());
         int differing[6] = {}, covered = 0;
         for (std::size_t i = 0; i < culled.size(); ++i) {

@@ -183,7 +183,13 @@ SceneModel buildClearingScene() {
         scene.nodes.push_back({"woodpileEnds", "sawnWood", std::move(pile.ends), glm::mat4(1.0f)});
     }
 
-    scene.nodes.push_back({"ground", "forestFloor", terrain.mesh(130), glm::mat4(1.0f)});
+    // The ground in tiles, so that what is out of view, or out of a face of
+    // the fire light's shadow map, is left out whole.
+    {
+        std::vector<Mesh> tiles = terrain.tiles(kGroundCells, kGroundTiles);
+        for (std::size_t i = 0; i < tiles.size(); ++i)
+            scene.nodes.push_back({numbered("ground", static_cast<int>(i + 1)), "forestFloor", std::move(tiles[i]), glm::mat4(1.0f)});
+    }
     scene.nodes.push_back({"waterPool", "poolWater", poolSurface(terrain),
                            glm::translate(glm::mat4(1.0f), vec3(layout::kPoolCentre.x, layout::kWaterLevel, layout::kPoolCentre.y))});
 
@@ -245,8 +251,10 @@ SceneModel buildClearingScene() {
     });
     for (std::size_t i = 0; i < trees.size(); ++i)
         scene.nodes.push_back({numbered("spruceTrunk", static_cast<int>(i + 1)), "spruceBark", spruceTrunk(trees[i]), glm::mat4(1.0f)});
+    const std::vector<vec3> seenFrom = viewpoints(cameras.clearance);
     for (std::size_t i = 0; i < trees.size(); ++i)
-        scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles", spruceCrown(trees[i]), glm::mat4(1.0f)});
+        scene.nodes.push_back({numbered("transparentSpruceCrown", static_cast<int>(i + 1)), "spruceNeedles",
+                               spruceCrown(trees[i], seenFrom), glm::mat4(1.0f)});
 
     // Grass in clumps over the clearing, grouped by patch; drawn after the
     // crowns, being nearer the middle of the clearing.

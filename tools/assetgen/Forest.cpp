@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <glm/common.hpp>
 #include <glm/geometric.hpp>
 
 #include "Layout.h"
@@ -103,7 +104,28 @@ Mesh spruceTrunk(const Spruce& tree) {
     return tube(shape).mesh;
 }
 
-Mesh spruceCrown(const Spruce& tree) {
+std::vector<vec3> viewpoints(const Clearance& clearance) {
+    std::vector<vec3> out;
+    for (const Clearance::Segment& segment : clearance.segments)
+        for (int k = 0; k <= 4; ++k) out.push_back(glm::mix(segment.from, segment.to, static_cast<float>(k) / 4.0f));
+    for (const auto& [point, radius] : clearance.points)
+        for (int k = 0; k < 8; ++k) {
+            const float angle = 6.2831853f * static_cast<float>(k) / 8.0f;
+            out.push_back(point + radius * vec3(std::cos(angle), 0.0f, std::sin(angle)));
+        }
+    return out;
+}
+
+Mesh spruceCrown(const Spruce& tree, const std::vector<vec3>& seenFrom) {
+    auto seen = [&](vec3 outward) {
+        if (seenFrom.empty()) return true;
+        for (const vec3& p : seenFrom) {
+            const vec2 towards(p.x - tree.base.x, p.z - tree.base.z);
+            const float distance = glm::length(towards);
+            if (distance < 1e-3f || glm::dot(vec2(outward.x, outward.z), towards / distance) > -kHiddenCone) return true;
+        }
+        return false;
+    };
     Mesh crown;
     Random random(tree.seed);
     const float top = tree.height;
@@ -124,6 +146,9 @@ Mesh spruceCrown(const Spruce& tree) {
             const vec3 side = glm::normalize(flatSide * std::cos(roll) + glm::cross(direction, flatSide) * std::sin(roll));
             const float width = std::min(0.75f * length + 0.3f, 1.9f);
             const vec3 root = tree.base + vec3(0.0f, y, 0.0f) + outward * (tree.trunkRadius * 0.5f);
+            // Decided after the card's random draws, so the cards that stay
+            // are those of the whole crown.
+            if (!seen(outward)) continue;
             crown.append(card(root, direction, side, length, width, 0.35f + 0.2f * (1.0f - up), up < 0.45f ? 2 : 1), glm::mat4(1.0f));
         }
         turn += 2.4f;

@@ -90,19 +90,22 @@ glm::vec3 Terrain::normal(float x, float z) const {
     return glm::normalize(glm::vec3(-dx, 2.0f * e, -dz));
 }
 
-Mesh Terrain::mesh(int cells) const {
+namespace {
+
+// Grid lines i0..i1 by j0..j1 of a cells x cells grid as one mesh.
+Mesh gridPatch(const Terrain& terrain, int cells, int i0, int i1, int j0, int j1) {
     Mesh mesh;
-    constexpr float tileMetres = 6.0f;
-    for (int j = 0; j <= cells; ++j) {
-        for (int i = 0; i <= cells; ++i) {
+    constexpr float textureMetres = 6.0f;
+    for (int j = j0; j <= j1; ++j) {
+        for (int i = i0; i <= i1; ++i) {
             const float x = layout::kClearingCentre.x + warp(2.0f * i / cells - 1.0f);
             const float z = layout::kClearingCentre.y + warp(2.0f * j / cells - 1.0f);
-            mesh.addVertex(at(x, z), normal(x, z), {x / tileMetres, z / tileMetres});
+            mesh.addVertex(terrain.at(x, z), terrain.normal(x, z), {x / textureMetres, z / textureMetres});
         }
     }
-    const std::uint32_t stride = static_cast<std::uint32_t>(cells + 1);
-    for (int j = 0; j < cells; ++j) {
-        for (int i = 0; i < cells; ++i) {
+    const std::uint32_t stride = static_cast<std::uint32_t>(i1 - i0 + 1);
+    for (int j = 0; j < j1 - j0; ++j) {
+        for (int i = 0; i < i1 - i0; ++i) {
             const std::uint32_t a = j * stride + i;
             // Counter-clockwise from above: +x then +z turns clockwise seen
             // from +y, so walk a, a+stride, a+stride+1, a+1.
@@ -110,6 +113,19 @@ Mesh Terrain::mesh(int cells) const {
         }
     }
     return mesh;
+}
+
+} // namespace
+
+Mesh Terrain::mesh(int cells) const { return gridPatch(*this, cells, 0, cells, 0, cells); }
+
+std::vector<Mesh> Terrain::tiles(int cells, int tiles) const {
+    std::vector<Mesh> out;
+    auto line = [&](int k) { return k * cells / tiles; };
+    for (int tj = 0; tj < tiles; ++tj)
+        for (int ti = 0; ti < tiles; ++ti)
+            out.push_back(gridPatch(*this, cells, line(ti), line(ti + 1), line(tj), line(tj + 1)));
+    return out;
 }
 
 } // namespace assetgen

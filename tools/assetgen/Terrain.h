@@ -3,6 +3,8 @@
 // rising to a wooded rim, a flat spot for the fire pit, and the hollow of
 // the pool, whose basin belongs to the ground so the water has depth.
 
+#include <vector>
+
 #include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
@@ -24,6 +26,12 @@ public:
     // The ground mesh: a grid whose cells are smallest around the clearing
     // and grow towards the rim.
     Mesh mesh(int cells) const;
+    // The same grid cut into tiles x tiles meshes, row by row along +z,
+    // each from +x: the program culls its objects whole, against the view
+    // and against each face of the fire light's shadow map, so one mesh
+    // over the whole ground is always drawn whole. Neighbouring tiles share
+    // their edge vertices bit for bit, so they meet without a seam.
+    std::vector<Mesh> tiles(int cells, int tiles) const;
 };
 
 } // namespace assetgen
