@@ -36,7 +36,8 @@ protected:
     // Half a second in: the fire has caught, with flames and smoke.
     Image frameFromCamera(int index) {
         cameras->index = index;
-        demo_.advance(15, 1.0 / 30.0);
+        demo_.settle(14, 1.0 / 30.0);
+        demo_.advance(1, 1.0 / 30.0);
         return demo_.readFrame();
     }
 

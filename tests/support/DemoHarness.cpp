@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/CameraSet.h"
 #include "app/FrameStep.h"
+#include "app/FrameUpdate.h"
 #include "app/InputController.h"
 #include "app/KeyTable.h"
 #include "app/SceneAssembly.h"
@@ -123,6 +124,11 @@ void DemoHarness::advance(int frames, double dt) {
         overlay_.draw(dt);
     }
     glFinish();
+}
+
+void DemoHarness::settle(int frames, double dt) {
+    for (int i = 0; i < frames; ++i)
+        updateFrame(dt);
 }
 
 void DemoHarness::render() {

@@ -88,6 +88,10 @@ public:
     // The program's frame step (stepFrame: the state reset, the update by
     // dt, the passes) and the F1 overlay, n times, then glFinish.
     void advance(int frames, double dt);
+    // The program's frame update alone, n times: time passes without a
+    // picture, for tests that look only at the frame after (on slow
+    // drivers each frame not drawn saves seconds).
+    void settle(int frames, double dt);
     // The reset, the passes and the overlay without an update, then
     // glFinish: the picture of the current state.
     void render();
