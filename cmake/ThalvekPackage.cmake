@@ -30,7 +30,7 @@ function(thalvek_launcher name program)
                                   WORLD_READ WORLD_EXECUTE)
   install(PROGRAMS ${thalvek_generated}/launchers/${name} DESTINATION bin)
 endfunction()
-thalvek_launcher(thalvek bin/thalvek --screenshots)
+thalvek_launcher(thalvek bin/thalvek --screenshots --benchmark-csv)
 thalvek_launcher(thalvek-record tools/thalvek-record --output)
 
 install(FILES ${thalvek_packaging}/thalvek.desktop DESTINATION share/applications)

@@ -35,12 +35,12 @@ bool nothingToDraw() {
     return glfwGetWindowAttrib(window, GLFW_ICONIFIED) == GLFW_TRUE || width <= 0 || height <= 0;
 }
 
-// The scene's targets, the viewport and the cameras' aspect follow the
-// framebuffer (not the window: on a scaled display it has more pixels).
+} // namespace
+
 void followFramebufferSize() {
     int width = 0, height = 0;
     glfwGetFramebufferSize(window, &width, &height);
-    if (width == screenWidth && height == screenHeight)
+    if (width <= 0 || height <= 0 || (width == screenWidth && height == screenHeight))
         return;
     screenWidth = width;
     screenHeight = height;
@@ -49,6 +49,8 @@ void followFramebufferSize() {
     if (frameRenderer != nullptr)
         frameRenderer->resize(width, height);
 }
+
+namespace {
 
 // The picture of the current state again, overlay included, as the loop
 // draws it.

@@ -16,3 +16,8 @@ void runFrameLoop(const Options& options);
 // more), so a tap of Escape that went down and up between two polls would
 // be lost; the key callback's press latch keeps it.
 bool escapeRequested(GLFWwindow* window);
+
+// The scene's targets, the viewport and the cameras' aspect follow the
+// framebuffer (not the window: on a scaled display it has more pixels).
+// A framebuffer with no pixels (a minimised window) keeps the last size.
+void followFramebufferSize();

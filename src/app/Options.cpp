@@ -21,6 +21,16 @@ constexpr const char* kUsage =
     "  --fullscreen       full screen at the monitor's resolution (the default)\n"
     "  --monitor N        the Nth monitor, counted from 1 (default: the primary one)\n"
     "  --screenshots DIR  where F12 saves its pictures (default: your pictures folder)\n"
+    "  --vsync on|off     wait for the display's refresh before each frame, or not\n"
+    "                     (default: as the driver does; off for --benchmark)\n"
+    "  --benchmark        play the 50-second camera tour once in real time, then print\n"
+    "                     the frame rates; Escape stops it (exit status 1)\n"
+    "  --benchmark-csv FILE\n"
+    "                     with --benchmark: each frame's tour time, frame time and\n"
+    "                     camera, one CSV row a frame\n"
+    "  --benchmark-length SECONDS\n"
+    "                     with --benchmark: play only the tour's first SECONDS\n"
+    "                     (1 to 50, default 50)\n"
     "  --help             this text\n"
     "  --version          the program's name and version\n"
     "\n"
@@ -38,6 +48,12 @@ bool parseSize(const std::string& text, int& width, int& height) {
     const auto x = text.find('x');
     return x != std::string::npos && parsePositive(text.substr(0, x), width) &&
            parsePositive(text.substr(x + 1), height);
+}
+
+bool parseSeconds(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto [rest, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    return !text.empty() && error == std::errc() && rest == end;
 }
 
 // An option that sets something: its value (empty for a flag) goes into
@@ -81,6 +97,34 @@ const OptionRule kOptionRules[] = {
          if (value.empty())
              return "option '--screenshots' needs a folder";
          options.screenshotFolder = value;
+         return {};
+     }},
+    {"--vsync", true,
+     [](const std::string& value, Options& options) -> std::string {
+         if (value != "on" && value != "off")
+             return "invalid vsync setting '" + shownInMessage(value) + "' (expected on or off)";
+         options.vsync = value == "on";
+         return {};
+     }},
+    {"--benchmark", false,
+     [](const std::string&, Options& options) -> std::string {
+         options.benchmark = true;
+         return {};
+     }},
+    {"--benchmark-csv", true,
+     [](const std::string& value, Options& options) -> std::string {
+         if (value.empty())
+             return "option '--benchmark-csv' needs a file";
+         options.benchmarkCsv = value;
+         return {};
+     }},
+    {"--benchmark-length", true,
+     [](const std::string& value, Options& options) -> std::string {
+         double seconds = 0.0;
+         // Written so that NaN fails too.
+         if (!parseSeconds(value, seconds) || !(seconds >= 1.0 && seconds <= 50.0))
+             return "invalid benchmark length '" + shownInMessage(value) + "' (expected seconds from 1 to 50)";
+         options.benchmarkLength = seconds;
          return {};
      }},
     // --help and --version answer at once; they set nothing.
@@ -136,6 +180,7 @@ std::string sizeText(int width, int height) { return std::to_string(width) + "x"
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     Options options;
+    bool lengthGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument.size() < 2 || argument.front() != '-')
@@ -169,7 +214,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             return answer(std::string("Thalvek ") + THALVEK_VERSION + "\n");
         if (const std::string problem = rule->set(value.value_or(std::string()), options); !problem.empty())
             return refuse(problem);
+        lengthGiven = lengthGiven || name == "--benchmark-length";
     }
+    // Said without --benchmark, they would be ignored in silence.
+    if (!options.benchmark && !options.benchmarkCsv.empty())
+        return refuse("option '--benchmark-csv' needs --benchmark");
+    if (!options.benchmark && lengthGiven)
+        return refuse("option '--benchmark-length' needs --benchmark");
     CommandLine result;
     result.options = options;
     return result;

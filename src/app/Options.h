@@ -5,6 +5,7 @@
 // whether a window size is within the driver's limits) is refused later,
 // in the same words, by refusal().
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,15 @@ struct Options {
     int monitor = 0;
     // Where F12 writes; empty for the user's pictures folder.
     std::string screenshotFolder;
+    // --vsync on|off: the swap interval to ask for (1 or 0). Unset, none is
+    // asked for, except by the benchmark, which asks for 0.
+    std::optional<bool> vsync;
+    // --benchmark: the tour once, timed (see Benchmark.h), for this many
+    // seconds of it, with each frame's time written to the CSV file when
+    // one is named.
+    bool benchmark = false;
+    double benchmarkLength = 50.0;
+    std::string benchmarkCsv;
 };
 
 struct CommandLine {

@@ -1,8 +1,9 @@
 // Thalvek: a night clearing with a campfire and a pool. The whole life of the
 // process: the command line, window and context, the scene built once, the
-// frame loop, and the release of the scene.
+// frame loop (or the benchmark), and the release of the scene.
 
 #include "app/AppState.h"
+#include "app/Benchmark.h"
 #include "app/FrameLoop.h"
 #include "app/Options.h"
 #include "app/SceneAssembly.h"
@@ -57,6 +58,12 @@ int main(int argc, char** argv) {
     if (commandLine.exitNow)
         return answer(commandLine);
     const Options& options = commandLine.options;
+    // A benchmark whose frame times could not be kept is not started.
+    if (options.benchmark && !options.benchmarkCsv.empty())
+        if (const std::string why = cannotWriteFrameTimes(options.benchmarkCsv); !why.empty()) {
+            std::cerr << refusal(why) << std::flush;
+            return kExitUsage;
+        }
     installStopSignals();
 
     // The scene file needs no window: it is read while the window and the
@@ -101,11 +108,19 @@ int main(int argc, char** argv) {
     if (!loadGLEntryPoints())
         rtr::fatalExit({"Failed to initialize glew"});
     rtr::installDebugOutput();
+    // Without a request the driver's own setting stands; a benchmark
+    // measures the renderer, not the display's refresh.
+    if (options.vsync || options.benchmark)
+        glfwSwapInterval(options.vsync.value_or(false) ? 1 : 0);
 
     assembleScene();
-    runFrameLoop(options);
+    int status = 0;
+    if (options.benchmark)
+        status = runBenchmark(options);
+    else
+        runFrameLoop(options);
 
     releaseScene();
     glfwTerminate();
-    return 0;
+    return status;
 }

@@ -51,6 +51,21 @@ TEST(Options, EachCommandLineIsFollowedOrRefusedInOneLine) {
         {{"--monitor=\t\x1b[2J"}, 2, "thalvek: invalid monitor number '\\t\\x1b[2J' (the first monitor is 1)"},
         {{"--bo\rgus=1"}, 2, "thalvek: unknown option '--bo\\rgus'"},
         {{"\x7f"}, 2, "thalvek: unexpected argument '\\x7f'"},
+        {{"--vsync", "on"}, -1, ""},
+        {{"--vsync=off", "--benchmark", "--benchmark-csv", "f.csv", "--benchmark-length=2.5"}, -1, ""},
+        {{"--vsync"}, 2, "thalvek: option '--vsync' needs a value"},
+        {{"--vsync=yes"}, 2, "thalvek: invalid vsync setting 'yes' (expected on or off)"},
+        {{"--vsync", "1"}, 2, "thalvek: invalid vsync setting '1' (expected on or off)"},
+        {{"--benchmark=1"}, 2, "thalvek: option '--benchmark' takes no value"},
+        {{"--benchmark", "--benchmark-csv="}, 2, "thalvek: option '--benchmark-csv' needs a file"},
+        {{"--benchmark", "--benchmark-length", "0.5"}, 2,
+         "thalvek: invalid benchmark length '0.5' (expected seconds from 1 to 50)"},
+        {{"--benchmark", "--benchmark-length=51"}, 2,
+         "thalvek: invalid benchmark length '51' (expected seconds from 1 to 50)"},
+        {{"--benchmark", "--benchmark-length=nan"}, 2,
+         "thalvek: invalid benchmark length 'nan' (expected seconds from 1 to 50)"},
+        {{"--benchmark-csv", "f.csv"}, 2, "thalvek: option '--benchmark-csv' needs --benchmark"},
+        {{"--benchmark-length", "50"}, 2, "thalvek: option '--benchmark-length' needs --benchmark"},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -89,6 +104,17 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
     EXPECT_FALSE(defaults.windowed);
     EXPECT_EQ(defaults.monitor, 0);
     EXPECT_EQ(defaults.screenshotFolder, "");
+    EXPECT_FALSE(defaults.vsync.has_value());
+    EXPECT_FALSE(defaults.benchmark);
+    EXPECT_EQ(defaults.benchmarkLength, 50.0);
+
+    EXPECT_EQ(parseCommandLine({"--vsync", "on"}).options.vsync, true);
+    EXPECT_EQ(parseCommandLine({"--vsync=on", "--vsync=off"}).options.vsync, false);
+    const Options benchmark =
+        parseCommandLine({"--benchmark", "--benchmark-csv=f.csv", "--benchmark-length", "2.5"}).options;
+    EXPECT_TRUE(benchmark.benchmark);
+    EXPECT_EQ(benchmark.benchmarkCsv, "f.csv");
+    EXPECT_EQ(benchmark.benchmarkLength, 2.5);
 }
 
 TEST(Options, PicturesFolderFallsBackToHome) {

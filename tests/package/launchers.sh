@@ -56,9 +56,12 @@ from $here
 []
 [--output]
 [relative]
+[--benchmark-csv]
+[$here/times.csv]
 [--screenshots]" \
   --screenshots shots "--screenshots=other shots/x" --screenshots /tmp/absolute --screenshots= \
-  --screenshots --help --screenshots --window 640x360 --screenshots=-x --size "two words" "" --output relative --screenshots
+  --screenshots --help --screenshots --window 640x360 --screenshots=-x --size "two words" "" --output relative \
+  --benchmark-csv times.csv --screenshots
 
 check "$prefix/bin/thalvek-record" "$tree/bin
 from $here
