@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
         rtr::fatalExit({"Failed to initialize glew"});
     rtr::installDebugOutput();
 
+    renderScale = options.renderScale;
     assembleScene();
     runFrameLoop(options);
 
