@@ -3,6 +3,7 @@
 GLFWwindow* window = nullptr;
 int screenWidth = 0;
 int screenHeight = 0;
+float renderScale = 1.0f;
 ShaderProgram* phongProgram = nullptr;
 ShaderProgram* mirroredPhongProgram = nullptr;
 ShaderProgram* shadowPassProgram = nullptr;

@@ -19,6 +19,9 @@ class Water;
 extern GLFWwindow* window;
 extern int screenWidth;
 extern int screenHeight;
+// The scene's targets are this share of the framebuffer's size in each
+// direction (--scale); set before the scene is assembled, 1 by default.
+extern float renderScale;
 
 // The lit scene program (PhongSMap), the shadow cube-map pass and its debug
 // view, shared by the scene objects, the Level and the passes.

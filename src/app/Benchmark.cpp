@@ -220,8 +220,8 @@ int runBenchmark(const Options& options) {
     if (stopped)
         std::fprintf(stderr, "Benchmark stopped after %.1f s\n", elapsed);
     else {
-        BenchmarkSetting setting{glString(GL_RENDERER), glString(GL_VERSION), screenWidth, screenHeight, {}};
-        // TODO(render scale): setting.renderScale = options.renderScale; once the options carry one.
+        const BenchmarkSetting setting{glString(GL_RENDERER), glString(GL_VERSION), screenWidth, screenHeight,
+                                       options.renderScale};
         std::fputs(benchmarkSummary(frameTimeStats(frameSeconds), setting).c_str(), stdout);
         // A summary that could not be written is no result.
         if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {

@@ -31,6 +31,9 @@ constexpr const char* kUsage =
     "  --benchmark-length SECONDS\n"
     "                     with --benchmark: play only the tour's first SECONDS\n"
     "                     (1 to 50, default 50)\n"
+    "  --scale F          draw the scene at F (0.25 to 1) times the window's size in\n"
+    "                     each direction and scale it up: faster without a GPU,\n"
+    "                     less sharp (default: 1)\n"
     "  --help             this text\n"
     "  --version          the program's name and version\n"
     "\n"
@@ -127,6 +130,12 @@ const OptionRule kOptionRules[] = {
          options.benchmarkLength = seconds;
          return {};
      }},
+    {"--scale", true,
+     [](const std::string& value, Options& options) -> std::string {
+         if (!parseRenderScale(value, options.renderScale))
+             return "invalid render scale '" + shownInMessage(value) + "' (expected a number from 0.25 to 1)";
+         return {};
+     }},
     // --help and --version answer at once; they set nothing.
     {"--help", false, nullptr},
     {"--version", false, nullptr},
@@ -148,6 +157,19 @@ CommandLine answer(std::string text) {
 }
 
 } // namespace
+
+bool parseRenderScale(const std::string& text, float& scale) {
+    // A plain decimal number: no sign, no exponent, no "nan" or "inf".
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos)
+        return false;
+    float value = 0.0f;
+    const char* end = text.data() + text.size();
+    const auto [rest, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc() || rest != end || value < kLeastRenderScale || value > kMostRenderScale)
+        return false;
+    scale = value;
+    return true;
+}
 
 std::string shownInMessage(const std::string& text) {
     std::string shown;

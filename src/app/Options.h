@@ -31,7 +31,17 @@ struct Options {
     bool benchmark = false;
     double benchmarkLength = 50.0;
     std::string benchmarkCsv;
+    // The scene's targets at this share of the framebuffer's size in each
+    // direction, scaled up to the window; 1 draws every pixel.
+    float renderScale = 1.0f;
 };
+
+// The range --scale takes (thalvek-record's too).
+inline constexpr float kLeastRenderScale = 0.25f;
+inline constexpr float kMostRenderScale = 1.0f;
+
+// `text` as a render scale within that range; false for anything else.
+bool parseRenderScale(const std::string& text, float& scale);
 
 struct CommandLine {
     Options options;

@@ -348,6 +348,9 @@ void Overlay::drawFrame(double frameTime, Place at) {
         ImGui::End();
         return;
     }
+    // --scale: how many pixels the scene is drawn with.
+    ImGui::Text("render scale %.2f, the scene at %dx%d", static_cast<double>(frameRenderer->getRenderScale()),
+                frameRenderer->getSceneWidth(), frameRenderer->getSceneHeight());
     const rtr::PassQueries& queries = frameRenderer->passTimes();
     if (cpuRenderer_) {
         ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + kGraphWidth * scale_);

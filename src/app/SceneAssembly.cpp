@@ -88,7 +88,7 @@ void assembleScene() {
     // A scene without a water object has no water effect: no reflection
     // pass and no water draws.
     if (const auto waterObjects = level->getWaterObjects(); !waterObjects.empty())
-        water = new Water(waterObjects.front());
+        water = new Water(waterObjects.front(), Water::reflectionSizeFor(renderScale));
 
     // The fire light comes first among the Level's lights: it casts the
     // shadows.

@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
     if (options.vsync || options.benchmark)
         glfwSwapInterval(options.vsync.value_or(false) ? 1 : 0);
 
+    renderScale = options.renderScale;
     assembleScene();
     int status = 0;
     if (options.benchmark)

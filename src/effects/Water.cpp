@@ -10,6 +10,7 @@
 
 #include <glm/common.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -56,7 +57,12 @@ std::vector<glm::vec3> outlineOf(const ImportObject& surface) {
 
 } // namespace
 
-Water::Water(ImportObject* surface) : surface(surface) {
+int Water::reflectionSizeFor(float renderScale) {
+    const auto side = static_cast<int>(std::lround(static_cast<float>(kReflectionSize) * renderScale));
+    return std::clamp(side, kLeastReflectionSize, kReflectionSize);
+}
+
+Water::Water(ImportObject* surface, int reflectionSize) : reflectionSize(reflectionSize), surface(surface) {
     rtr::StartupTimer timer(rtr::StartupPhase::Effects);
     const Mesh& mesh = *surface->mesh;
     const float* positions = surface->mesh->getPositions();
@@ -96,14 +102,14 @@ Water::Water(ImportObject* surface) : surface(surface) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kReflectionSize, kReflectionSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, reflectionSize, reflectionSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                  nullptr);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, reflectionTexture.get(), 0);
     reflectionDepth = rtr::gl::RenderbufferName::generate();
     glBindRenderbuffer(GL_RENDERBUFFER, reflectionDepth.get());
     // With a stencil, so the mirrored pass draws only where the pool can
     // show it.
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kReflectionSize, kReflectionSize);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, reflectionSize, reflectionSize);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, reflectionDepth.get());
     rtr::checkFramebufferComplete(GL_FRAMEBUFFER, "water reflection");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -1,11 +1,12 @@
 #pragma once
 // The pool's surface: planar reflection with screen-space distortion. The
 // frame renderer draws the scene mirrored in the water plane into this
-// effect's 1024 x 1024 reflection target; the surface then blends that
-// reflection with the scene behind it (the renderer's second colour target),
-// both shifted by a scrolling dUdV map and lit through a normal map, so the
-// pool ripples without moving a vertex. A second program writes only alpha
-// where the surface is, the mask that keeps the distortion on the water.
+// effect's square reflection target (1024 x 1024 at full render scale); the
+// surface then blends that reflection with the scene behind it (the
+// renderer's second colour target), both shifted by a scrolling dUdV map and
+// lit through a normal map, so the pool ripples without moving a vertex. A
+// second program writes only alpha where the surface is, the mask that keeps
+// the distortion on the water.
 
 #include "render/GLObjects.h"
 #include "render/ShaderProgram.h"
@@ -21,7 +22,11 @@ class ImportObject;
 
 class Water {
 public:
+    // The reflection target's side at full render scale; a smaller scale
+    // shrinks it alike, down to kLeastReflectionSize.
     static constexpr int kReflectionSize = 1024;
+    static constexpr int kLeastReflectionSize = 256;
+    static int reflectionSizeFor(float renderScale);
     // Phase per second: one full cycle of the ripples every 8 seconds.
     static constexpr float kPhasePerSecond = 0.125f;
     // The farthest the ripples move a lookup into the reflection or the
@@ -34,7 +39,8 @@ public:
 
     // `surface` stays the Level's; its vertex array gets attribute 0
     // re-pointed at the positions, the only input the water programs read.
-    explicit Water(ImportObject* surface);
+    // The reflection target is `reflectionSize` texels square.
+    explicit Water(ImportObject* surface, int reflectionSize = kReflectionSize);
     // Deletes the water program, the mask program, the reflection, dUdV and
     // normal textures, the reflection framebuffer, then its depth and
     // stencil buffer, and the band's buffer and vertex array.
@@ -65,6 +71,7 @@ public:
 
     GLuint getReflectionFramebuffer() const { return reflectionFramebuffer.get(); }
     GLuint getReflectionTexture() const { return reflectionTexture.get(); }
+    int getReflectionSize() const { return reflectionSize; }
     ImportObject* getSurface() const { return surface; }
     float getTime() const { return time; }
     // The height of the water plane: the surface's world translation in y.
@@ -80,6 +87,7 @@ private:
     // Blocks, sampler units and the time location, after each link.
     void setUpPrograms();
 
+    int reflectionSize;
     rtr::gl::FramebufferName reflectionFramebuffer;
     rtr::gl::RenderbufferName reflectionDepth;
     GLint timeLocation = -1;

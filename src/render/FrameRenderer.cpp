@@ -19,6 +19,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace blocks = rtr::blocks;
@@ -44,8 +45,18 @@ rtr::gl::TextureName makeTarget(int width, int height, GLint filter, bool clampT
 
 // Around the pool's outline on screen, the mirrored pass draws as far as the
 // ripples shift the surface's lookups, and one texel of the reflection
-// target more for its linear filtering (normalised device coordinates).
-constexpr float kReflectionMargin = Water::kRippleReach + 2.0f / Water::kReflectionSize;
+// target more for its linear filtering (normalised device coordinates, in
+// which the target's side is 2).
+float reflectionMargin(int reflectionSize) {
+    return Water::kRippleReach + 2.0f / static_cast<float>(reflectionSize);
+}
+
+// `scale` of a side of `pixels`, at least one pixel.
+int scaledSide(int pixels, float scale) {
+    if (scale == 1.0f)
+        return pixels;
+    return std::max(1, static_cast<int>(std::lround(static_cast<float>(pixels) * scale)));
+}
 
 constexpr std::size_t kCamera = litIndex(LitVariant::Camera);
 constexpr std::size_t kMirrored = litIndex(LitVariant::Mirrored);
@@ -65,7 +76,8 @@ void renderFrame() {
 
 FrameRenderer::FrameRenderer()
     : litPrograms{phongProgram, mirroredPhongProgram}, level(::level), water(::water), width(screenWidth),
-      height(screenHeight) {
+      height(screenHeight), scale(renderScale), sceneWidth(scaledSide(width, scale)),
+      sceneHeight(scaledSide(height, scale)) {
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, w, h);
     debugQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, 150.0f, 150.0f);
@@ -78,13 +90,15 @@ FrameRenderer::FrameRenderer()
 
     sceneFramebuffer = rtr::gl::FramebufferName::generate();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer.get());
-    sceneColourTexture = makeTarget(width, height, GL_LINEAR, false);
+    // Linear filtering on the picture scales it up to the window in the
+    // composition (at full scale it meets the texels' centres exactly).
+    sceneColourTexture = makeTarget(sceneWidth, sceneHeight, GL_LINEAR, false);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneColourTexture.get(), 0);
-    sceneMaskTexture = makeTarget(width, height, GL_NEAREST, true);
+    sceneMaskTexture = makeTarget(sceneWidth, sceneHeight, GL_NEAREST, true);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, sceneMaskTexture.get(), 0);
     sceneDepth = rtr::gl::RenderbufferName::generate();
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, sceneWidth, sceneHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepth.get());
     sceneColourFramebuffer = rtr::gl::FramebufferName::generate();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneColourFramebuffer.get());
@@ -107,11 +121,13 @@ void FrameRenderer::resize(int newWidth, int newHeight) {
         return;
     width = newWidth;
     height = newHeight;
+    sceneWidth = scaledSide(width, scale);
+    sceneHeight = scaledSide(height, scale);
     // New storage for the same names: the framebuffer keeps its attachments.
-    allocateTarget(sceneColourTexture.get(), width, height);
-    allocateTarget(sceneMaskTexture.get(), width, height);
+    allocateTarget(sceneColourTexture.get(), sceneWidth, sceneHeight);
+    allocateTarget(sceneMaskTexture.get(), sceneWidth, sceneHeight);
     glBindRenderbuffer(GL_RENDERBUFFER, sceneDepth.get());
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, sceneWidth, sceneHeight);
     checkFramebuffers();
     screenQuad = std::make_unique<ScreenQuad>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
     screenMatrixReady = false;
@@ -214,7 +230,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     waterVisible = effectsEnabled && water != nullptr && water->getSurface()->isVisible(frustum);
     if (waterVisible && frustum.enabled) {
         waterFootprint = rtr::screenFootprint(projection * view, water->lowestCorner(), water->highestCorner())
-                             .grownAndClamped(kReflectionMargin);
+                             .grownAndClamped(reflectionMargin(water->getReflectionSize()));
         waterVisible = !waterFootprint.empty();
     } else {
         waterFootprint = rtr::ScreenRect{};
@@ -231,7 +247,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
     glDrawBuffers(2, both);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, width, height);
+    glViewport(0, 0, sceneWidth, sceneHeight);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
 
     const glm::mat4 sky = projection * view * glm::translate(glm::mat4(1.0f), camera.position);
@@ -274,6 +290,7 @@ void FrameRenderer::renderPasses(Camera& camera, bool cullingEnabled) {
     rtr::PassTimer compositionTimer(rtr::Pass::Composition);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT);
     if (!screenMatrixReady) {
         screenMatrix = glm::ortho(0.0f, static_cast<float>(width), static_cast<float>(height), 0.0f);
@@ -297,10 +314,11 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
         frustum.enabled ? Frustum::fromViewProjection(rtr::zoomToRect(waterFootprint) * projection * reflectedView)
                         : Frustum::disabled();
 
+    const int reflectionSize = water->getReflectionSize();
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, water->getReflectionFramebuffer());
-    glViewport(0, 0, Water::kReflectionSize, Water::kReflectionSize);
-    const auto toPixel = [](float ndc) {
-        return static_cast<GLint>(std::floor((ndc * 0.5f + 0.5f) * Water::kReflectionSize));
+    glViewport(0, 0, reflectionSize, reflectionSize);
+    const auto toPixel = [reflectionSize](float ndc) {
+        return static_cast<GLint>(std::floor((ndc * 0.5f + 0.5f) * static_cast<float>(reflectionSize)));
     };
     const GLint left = toPixel(waterFootprint.lower.x), bottom = toPixel(waterFootprint.lower.y);
     glEnable(GL_SCISSOR_TEST);
@@ -327,7 +345,8 @@ void FrameRenderer::renderReflection(const Camera& camera, const glm::mat4& view
         water->drawShape();
         const glm::mat4 identity(1.0f);
         blocks::writeMatrices(*matrices, blocks::matrices::kTransform, &identity);
-        water->drawBand(rtr::widenedOutline(projection * view, water->outlineEdges(), kReflectionMargin));
+        water->drawBand(
+            rtr::widenedOutline(projection * view, water->outlineEdges(), reflectionMargin(reflectionSize)));
         glPolygonMode(GL_FRONT_AND_BACK, scenePolygonMode);
         glEnable(GL_CULL_FACE);
         glEnable(GL_DEPTH_TEST);

@@ -4,8 +4,11 @@
 // view, the scene pass into an off-screen framebuffer with two colour
 // attachments (the picture, and a copy whose alpha carries the fire and
 // water masks for the distortion effects), the effects, and the composition
-// of the picture onto the window, with the optional debug overlays. The GL
-// state between these passes is the contract in PassState.h.
+// of the picture onto the window, with the optional debug overlays. At a
+// render scale below 1 the scene's targets have that share of the window's
+// pixels in each direction, and the composition scales the picture up with
+// linear filtering: every pass that draws the scene shades fewer pixels.
+// The GL state between these passes is the contract in PassState.h.
 
 #include "render/Buffer.h"
 #include "render/GLObjects.h"
@@ -32,9 +35,9 @@ void renderFrame();
 
 class FrameRenderer {
 public:
-    // Reads the Level, the lit program and its mirrored-view variant and the
-    // window size from the application state; the targets keep this size
-    // until resize().
+    // Reads the Level, the lit program and its mirrored-view variant, the
+    // window size and the render scale from the application state; the
+    // targets keep their size until resize().
     FrameRenderer();
     FrameRenderer(const FrameRenderer&) = delete;
     FrameRenderer& operator=(const FrameRenderer&) = delete;
@@ -43,8 +46,8 @@ public:
     void renderPasses(Camera& camera, bool cullingEnabled);
 
     // The window's framebuffer has a new size: the scene's picture, copy and
-    // depth follow it, and so do the viewport and the composition. The
-    // water's reflection target keeps its own size.
+    // depth follow it at the same render scale, and so do the viewport and
+    // the composition. The water's reflection target keeps its own size.
     void resize(int newWidth, int newHeight);
 
     // The frustum the last scene pass culled with.
@@ -53,6 +56,10 @@ public:
     bool isWaterVisible() const { return waterVisible; }
 
     GLuint getSceneMaskTexture() const { return sceneMaskTexture.get(); }
+    // The scene's targets' share of the window's size, and their size.
+    float getRenderScale() const { return scale; }
+    int getSceneWidth() const { return sceneWidth; }
+    int getSceneHeight() const { return sceneHeight; }
 
     // Rebuilds the composition and buffer-debug programs from their files,
     // then sets up every program this renderer reads, the lit ones included
@@ -106,8 +113,12 @@ private:
     std::unique_ptr<ScreenQuad> debugQuad;
     Level* level;
     Water* water; // null without a water object
+    // The window's framebuffer, and the scene's targets at `scale` of it.
     int width;
     int height;
+    float scale;
+    int sceneWidth;
+    int sceneHeight;
     GLenum scenePolygonMode = GL_FILL; // GL_LINE while wireframe is on
     bool screenMatrixReady = false;
     glm::mat4 screenMatrix{1.0f};

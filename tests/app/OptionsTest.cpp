@@ -22,6 +22,8 @@ TEST(Options, EachCommandLineIsFollowedOrRefusedInOneLine) {
         {{"--window", "640x360"}, -1, ""},
         {{"--window=640x360", "--monitor=2", "--screenshots=/tmp/shots"}, -1, ""},
         {{"--window", "640x360", "--fullscreen"}, -1, ""},
+        {{"--scale", "0.25"}, -1, ""},
+        {{"--scale=1"}, -1, ""},
         {{"--help"}, 0, "Usage: thalvek [OPTIONS]"},
         {{"--version", "--bogus"}, 0, "Thalvek 0.3.0\n"},
         {{"--bogus"}, 2, "thalvek: unknown option '--bogus'"},
@@ -44,6 +46,14 @@ TEST(Options, EachCommandLineIsFollowedOrRefusedInOneLine) {
         {{"--monitor", "0"}, 2, "thalvek: invalid monitor number '0' (the first monitor is 1)"},
         {{"--monitor=two"}, 2, "thalvek: invalid monitor number 'two' (the first monitor is 1)"},
         {{"--fullscreen=yes"}, 2, "thalvek: option '--fullscreen' takes no value"},
+        {{"--scale"}, 2, "thalvek: option '--scale' needs a value"},
+        {{"--scale", "0.24"}, 2, "thalvek: invalid render scale '0.24' (expected a number from 0.25 to 1)"},
+        {{"--scale=1.01"}, 2, "thalvek: invalid render scale '1.01' (expected a number from 0.25 to 1)"},
+        {{"--scale=-0.5"}, 2, "thalvek: invalid render scale '-0.5' (expected a number from 0.25 to 1)"},
+        {{"--scale=half"}, 2, "thalvek: invalid render scale 'half' (expected a number from 0.25 to 1)"},
+        {{"--scale=nan"}, 2, "thalvek: invalid render scale 'nan' (expected a number from 0.25 to 1)"},
+        {{"--scale=0.5x"}, 2, "thalvek: invalid render scale '0.5x' (expected a number from 0.25 to 1)"},
+        {{"--scale="}, 2, "thalvek: invalid render scale '' (expected a number from 0.25 to 1)"},
         {{"--help=me"}, 2, "thalvek: option '--help' takes no value"},
         // Control characters in what is echoed would break the line.
         {{"--window", "12\n34"}, 2,
@@ -100,6 +110,7 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
     const Options twice = parseCommandLine({"--window", "640x360", "--window=800x450"}).options;
     EXPECT_EQ(twice.windowWidth, 800);
     EXPECT_EQ(twice.windowHeight, 450);
+    EXPECT_EQ(parseCommandLine({"--scale=0.75", "--scale", "0.5"}).options.renderScale, 0.5f);
     const Options defaults = parseCommandLine({}).options;
     EXPECT_FALSE(defaults.windowed);
     EXPECT_EQ(defaults.monitor, 0);
@@ -115,6 +126,7 @@ TEST(Options, ValuesInBothSpellingsAndTheLastOneWins) {
     EXPECT_TRUE(benchmark.benchmark);
     EXPECT_EQ(benchmark.benchmarkCsv, "f.csv");
     EXPECT_EQ(benchmark.benchmarkLength, 2.5);
+    EXPECT_EQ(defaults.renderScale, 1.0f);
 }
 
 TEST(Options, PicturesFolderFallsBackToHome) {

@@ -37,6 +37,7 @@ frame_rows() {
 frame_rows 2000 || fail "frame times"
 grep -qx "Frames: $rows in [0-9.]* s" "$WORK/out.txt" || fail "the summary does not count $rows frames"
 grep -qx "Window: 640x360" "$WORK/out.txt" || fail "no window size in the summary"
+grep -qx "Render scale: 1" "$WORK/out.txt" || fail "no render scale in the summary"
 grep -q "^Renderer: ." "$WORK/out.txt" && grep -q "^OpenGL version: ." "$WORK/out.txt" || fail "no renderer"
 for line in "1% low: [0-9.]* fps" "99th percentile frame time: [0-9.]* ms" "Shortest frame time: [0-9.]* ms" \
   "Longest frame time: [0-9.]* ms"; do

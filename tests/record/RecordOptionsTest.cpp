@@ -21,6 +21,7 @@ TEST(RecordOptions, DefaultsRecordTheWholeTourAt720pAnd30Fps) {
     ASSERT_TRUE(parsed.options);
     EXPECT_EQ(parsed.options->width, 1280);
     EXPECT_EQ(parsed.options->height, 720);
+    EXPECT_EQ(parsed.options->scale, 1.0f);
     const FrameRange range = frameRangeOf(*parsed.options);
     EXPECT_EQ(range.first, 0);
     EXPECT_EQ(range.count, 1500);
@@ -28,12 +29,14 @@ TEST(RecordOptions, DefaultsRecordTheWholeTourAt720pAnd30Fps) {
 
 TEST(RecordOptions, ValuesInBothSpellingsAndTheLastOneWins) {
     const ParsedOptions parsed =
-        parse({"--size=640x360", "--fps", "24", "--start", "20", "--camera=2", "--output", "a.mp4", "--output=b.mp4"});
+        parse({"--size=640x360", "--fps", "24", "--start", "20", "--camera=2", "--output", "a.mp4", "--output=b.mp4",
+               "--scale=0.5"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->width, 640);
     EXPECT_EQ(parsed.options->height, 360);
     EXPECT_EQ(parsed.options->camera, 2);
     EXPECT_EQ(parsed.options->output, "b.mp4");
+    EXPECT_EQ(parsed.options->scale, 0.5f);
     // By default the recording runs to the end of the tour.
     const FrameRange range = frameRangeOf(*parsed.options);
     EXPECT_EQ(range.first, 480);
@@ -45,6 +48,7 @@ TEST(RecordOptions, BadValuesAreNamedInOneLine) {
         {"--size", "0x720"}, {"--size", "321x180"}, {"--size", "big"}, {"--fps", "0"},     {"--fps", "2.5"},
         {"--length", "0"},   {"--start", "-1"},     {"--camera", "-1"}, {"--size"},        {"--colour", "red"},
         {"--lossless=yes"},  {"--output="},        {"--size", "16386x64"}, {"--size", "64x16386"},
+        {"--scale", "0.2"},  {"--scale=2"},        {"--scale", "1e-1"},
         // Within 16384 a side, but more than ffmpeg takes in one picture.
         {"--size", "16384x16384"}, {"--size", "16130x16384"}};
     for (const auto& arguments : bad) {

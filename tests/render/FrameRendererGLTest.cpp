@@ -4,7 +4,7 @@
 // the pool's reflection, its ripples, and when its mirrored pass runs. Every
 // draw of a frame, from each camera of the tour, held to what OpenGL 3.3
 // defines; the GL state between the passes, and framebuffers the driver
-// refuses.
+// refuses. At half the render scale, the same picture scaled up.
 
 #include "app/AppState.h"
 #include "app/CameraSet.h"
@@ -31,6 +31,11 @@ const Rgba kMagenta{255, 0, 255, 255};
 
 class FirstPicture : public ::testing::Test {
 protected:
+    FirstPicture() = default;
+    // The scene's targets at `scale` of the window (--scale).
+    explicit FirstPicture(float scale) : demo_(kWidth, kHeight, [scale] { renderScale = scale; }) {
+        renderScale = 1.0f; // the scene assembly has read it
+    }
     void SetUp() override { ASSERT_TRUE(demo_.ok()); }
 
     // Half a second in: the fire has caught, with flames and smoke.
@@ -61,15 +66,16 @@ protected:
     }
 
     // Where the last frame drew the water: its mask, alpha 0 in the scene
-    // pass's second target.
+    // pass's second target (the window's size at full render scale).
     static std::vector<bool> poolPixels() {
-        std::vector<Rgba> texels(kWidth * kHeight);
+        const int width = frameRenderer->getSceneWidth(), height = frameRenderer->getSceneHeight();
+        std::vector<Rgba> texels(static_cast<std::size_t>(width) * height);
         glBindTexture(GL_TEXTURE_2D, frameRenderer->getSceneMaskTexture());
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         std::vector<bool> pool(texels.size());
-        for (int y = 0; y < kHeight; ++y) // texture rows bottom-up, pictures top-down
-            for (int x = 0; x < kWidth; ++x)
-                pool[y * kWidth + x] = texels[(kHeight - 1 - y) * kWidth + x].a == 0;
+        for (int y = 0; y < height; ++y) // texture rows bottom-up, pictures top-down
+            for (int x = 0; x < width; ++x)
+                pool[y * width + x] = texels[(height - 1 - y) * width + x].a == 0;
         return pool;
     }
 
@@ -91,7 +97,18 @@ protected:
     // Whether the marker is still there.
     static bool reflectionStillMarked(int x, int y) { return reflectionPixel(x, y) == Rgba{0, 255, 0, 255}; }
 
+    // The mirrored pass runs while the pool is in view or culling is off,
+    // and draws wherever the pool and its ripples can show it, and nowhere
+    // far off the surface.
+    void checkMirroredPass();
+
     DemoHarness demo_{kWidth, kHeight};
+};
+
+// --scale 0.5: the scene's targets and the reflection at half size.
+class HalfScale : public FirstPicture {
+protected:
+    HalfScale() : FirstPicture(0.5f) {}
 };
 
 } // namespace
@@ -204,17 +221,18 @@ TEST_F(FirstPicture, BufferDebugOverlayCoversTheTopLeft150Pixels) {
     EXPECT_EQ(corner.g, corner.b);
 }
 
-TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
+void FirstPicture::checkMirroredPass() {
     // The opening camera turned round faces away from the pool, so culling
     // hides the water and its mirrored pass is skipped.
     cameras->index = 0;
     Camera& camera = *cameras->current();
     camera.direction = -camera.direction;
     camera.refreshView();
+    const int size = water->getReflectionSize();
     markReflection();
     demo_.render();
     EXPECT_FALSE(frameRenderer->isWaterVisible()) << "looking away, culling should hide the pool";
-    EXPECT_TRUE(reflectionStillMarked(512, 512)) << "the mirrored pass ran for a pool out of view";
+    EXPECT_TRUE(reflectionStillMarked(size / 2, size / 2)) << "the mirrored pass ran for a pool out of view";
 
     // Culling off culls nothing: the pass runs, over the whole target.
     inputController->frustumCulling = 0;
@@ -224,14 +242,14 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
         EXPECT_TRUE(frameRenderer->isWaterVisible());
         EXPECT_FALSE(frameRenderer->lastFrustum().enabled);
         EXPECT_FALSE(reflectionStillMarked(0, 0)) << "with culling off the mirrored pass runs every frame";
-        EXPECT_FALSE(reflectionStillMarked(1023, 1023));
+        EXPECT_FALSE(reflectionStillMarked(size - 1, size - 1));
     }
 
     // In view again, the pass draws the mirrored scene (neither the marker
     // nor the bare clear colour) wherever the pool shows it, and as far
     // beyond the surface's outline on screen as its ripples shift the
-    // lookups: Water::kRippleReach, about 12 texels of the target (tested a
-    // texel short of that). The surface goes on under the banks, so its
+    // lookups: Water::kRippleReach, about 12 texels of the full-size target
+    // (tested a texel short of that). The surface goes on under the banks, so its
     // outline lies beyond the pool that shows. The corners of the surface's
     // bounding rectangle lie well off the round surface: there the target
     // is only cleared (to the clear colour), nothing is drawn.
@@ -242,24 +260,24 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
     demo_.render();
     EXPECT_TRUE(frameRenderer->isWaterVisible());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, water->getReflectionFramebuffer());
-    const Image target = readPixels(0, 0, Water::kReflectionSize, Water::kReflectionSize);
+    const Image target = readPixels(0, 0, size, size);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    const auto texelAt = [](glm::vec2 ndc) {
-        return glm::clamp(glm::ivec2(glm::floor((ndc * 0.5f + 0.5f) * float(Water::kReflectionSize))), 0,
-                          Water::kReflectionSize - 1);
+    const auto texelAt = [size](glm::vec2 ndc) {
+        return glm::clamp(glm::ivec2(glm::floor((ndc * 0.5f + 0.5f) * float(size))), 0, size - 1);
     };
-    const auto drawnAt = [&target, &texelAt](glm::vec2 ndc) {
+    const auto drawnAt = [&target, &texelAt, size](glm::vec2 ndc) {
         const glm::ivec2 texel = texelAt(ndc);
-        const Rgba p = target.at(texel.x, Water::kReflectionSize - 1 - texel.y);
+        const Rgba p = target.at(texel.x, size - 1 - texel.y);
         return !(p.r == 0 && p.g == 255 && p.b == 0) && !(p.r == 255 && p.g == 0 && p.b == 255);
     };
     const std::vector<bool> pool = poolPixels();
+    const int width = frameRenderer->getSceneWidth(), height = frameRenderer->getSceneHeight();
     int undrawn = 0, wet = 0;
-    for (int y = 0; y < kHeight; y += 2)
-        for (int x = 0; x < kWidth; x += 2)
-            if (pool[y * kWidth + x]) {
+    for (int y = 0; y < height; y += 2)
+        for (int x = 0; x < width; x += 2)
+            if (pool[y * width + x]) {
                 ++wet;
-                undrawn += !drawnAt({(2.0f * x + 1.0f) / kWidth - 1.0f, 1.0f - (2.0f * y + 1.0f) / kHeight});
+                undrawn += !drawnAt({(2.0f * x + 1.0f) / width - 1.0f, 1.0f - (2.0f * y + 1.0f) / height});
             }
     EXPECT_GT(wet, 20);
     EXPECT_EQ(undrawn, 0) << "the pool would show the marker or the clear colour";
@@ -281,7 +299,7 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
         }
         return in;
     };
-    const float reach = Water::kRippleReach - 2.0f / Water::kReflectionSize;
+    const float reach = Water::kRippleReach - 2.0f / float(size);
     int beyond = 0, undrawnBeyond = 0;
     for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
         const glm::vec2 a = ndc(outline[i]), b = ndc(outline[i + 1]);
@@ -321,6 +339,8 @@ TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) {
     }
     EXPECT_GT(offTheSurface, 0) << "no corner of the surface's rectangle lies off it on screen";
 }
+
+TEST_F(FirstPicture, TheMirroredPassRunsWhileThePoolIsInViewOrCullingIsOff) { checkMirroredPass(); }
 
 TEST_F(FirstPicture, AStateLeftBehindBetweenPassesFailsTheTestLikeADriverError) {
 #ifndef THALVEK_GL_DEBUG
@@ -425,4 +445,45 @@ TEST(PlainGL33, FramesRenderWithoutTheDepthInvalidationEntryPoint) {
     });
     ASSERT_TRUE(result.exited) << "crashed: " << result.err;
     EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+}
+
+TEST_F(HalfScale, TheSceneIsDrawnAtHalfSizeScaledUpOverTheWholeWindowAndThePoolStillMirrors) {
+    const auto sizeOf = [](GLuint texture) {
+        std::pair<GLint, GLint> size(0, 0);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size.first);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size.second);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return size;
+    };
+    EXPECT_EQ(sizeOf(frameRenderer->getSceneMaskTexture()), std::make_pair(kWidth / 2, kHeight / 2));
+    EXPECT_EQ(sizeOf(water->getReflectionTexture()),
+              std::make_pair(Water::kReflectionSize / 2, Water::kReflectionSize / 2));
+
+    // Across the pool: the mirrored pass, the haze and the water all draw.
+    DrawAuditor auditor;
+    {
+        const Image frame = frameFromCamera(4);
+        ASSERT_EQ(frame.width, kWidth);
+        ASSERT_EQ(frame.height, kHeight);
+        EXPECT_EQ(fractionOfColour(frame, kMagenta, 8), 0.0) << "the picture does not cover the window";
+        const Image full =
+            loadPng(std::string(THALVEK_SOURCE_DIR) + "/tests/render/reference/first-picture-camera4.png");
+        ASSERT_EQ(full.width, kWidth);
+        // The same view as at full scale, only softer: here a mean of 2.2
+        // steps and 0.9 % of pixels beyond 24, where the full-scale picture
+        // moved two pixels sideways is 3.1 and 2.2 %, and camera 0's picture
+        // 8.6 and 13 %.
+        const ImageDifference difference = compareImages(frame, full, 24);
+        EXPECT_LT(difference.meanError, 3.0);
+        EXPECT_LT(difference.differingFraction, 0.02);
+    }
+
+    // The smaller reflection target still holds all the pool can show.
+    checkMirroredPass();
+    EXPECT_TRUE(auditor.findings().empty()) << listed(auditor.findings());
+
+    // A new window size keeps the scale.
+    frameRenderer->resize(200, 120);
+    EXPECT_EQ(sizeOf(frameRenderer->getSceneMaskTexture()), std::make_pair(100, 60));
 }

@@ -1,5 +1,7 @@
 #include "RecordOptions.h"
 
+#include "app/Options.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -83,7 +85,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
         }
 
         const bool takesValue = name == "--output" || name == "--size" || name == "--fps" || name == "--start" ||
-                                name == "--length" || name == "--camera";
+                                name == "--length" || name == "--camera" || name == "--scale";
         if (!takesValue)
             return fail("unknown option '" + arguments[i] + "'");
         std::string value;
@@ -138,6 +140,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
             if (!parseInt(value, camera) || camera < 0)
                 return fail("--camera " + value + ": expected a camera number from 0");
             options.camera = camera;
+        } else if (name == "--scale") {
+            if (!parseRenderScale(value, options.scale))
+                return fail("--scale " + shownInMessage(value) + ": expected a number from 0.25 to 1");
         }
     }
     return {options, {}};
@@ -159,6 +164,9 @@ std::string usageText() {
             "  --start SECONDS   where the recording starts on the tour's timeline (default 0)\n"
             "  --length SECONDS  how much to record (default: to the end of the 50 s tour)\n"
             "  --camera N        hold camera N (0 is the first) still instead of the tour\n"
+            "  --scale F         draw the scene at F (0.25 to 1) times the picture's size in\n"
+            "                    each direction and scale it up: faster, less sharp\n"
+            "                    (default 1)\n"
             "  --lossless        RGB H.264 at quantiser 0: every pixel exactly as rendered\n"
             "                    (large files that few players show; for comparisons)\n"
             "  --no-output       render and mix every frame, but read nothing back and write\n"

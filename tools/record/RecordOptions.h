@@ -25,6 +25,7 @@ struct RecordOptions {
     std::optional<int> camera;    // a fixed camera instead of the tour
     bool lossless = false;        // RGB H.264 at quantiser 0, for exact comparisons
     bool noOutput = false;        // render and mix, but read nothing back and write nothing
+    float scale = 1.0f;           // the scene drawn at this share of the picture's size, scaled up
     bool help = false;
 };
 

@@ -306,6 +306,7 @@ int main(int argc, char** argv) {
     glfwSwapInterval(0);
     screenWidth = options.width;
     screenHeight = options.height;
+    renderScale = options.scale;
 
     LoopbackSound sound;
     if (!sound.ok()) {
