@@ -45,6 +45,16 @@ for stop in INT:130 TERM:143 $hangup; do
   [ -z "$(ls -A "$WORK" | grep -e early -e '\.part$')" ] || fail "SIG$signal in the start-up left a file"
 done
 
+# wait_progress REGEX WHY: up to 300 s for a progress line matching REGEX
+# from the recorder at PROGRAM_PID; fails with WHY if it ends before.
+wait_progress() {
+  for _ in $(seq 1 1500); do
+    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "$2"
+    grep -Eq "$1" "$WORK/out.txt" && return
+    sleep 0.2
+  done
+}
+
 # ffmpeg ended while frames go in: the earlier file stays; the scratch
 # folder is kept and named, with the sound and a video that plays. On
 # SIGTERM ffmpeg finishes the video with every frame it took: at least the
@@ -56,11 +66,7 @@ for signal in TERM KILL; do
   rm -rf "$WORK/tmp" && mkdir "$WORK/tmp"
   TMPDIR="$WORK/tmp" "$RECORD" --size 320x180 --length 10 --output "$WORK/earlier.mp4" >"$WORK/out.txt" 2>"$WORK/err.txt" &
   PROGRAM_PID=$!
-  for _ in $(seq 1 1500); do
-    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the recorder ended before ffmpeg was killed"
-    grep -Eq '^frame ([6-9][0-9]|[1-9][0-9]{2,})/300' "$WORK/out.txt" && break
-    sleep 0.2
-  done
+  wait_progress '^frame ([6-9][0-9]|[1-9][0-9]{2,})/300' "the recorder ended before ffmpeg was killed"
   shown=$(sed -n 's|^frame \([0-9]*\)/300.*|\1|p' "$WORK/out.txt" | tail -n 1)
   [ "${shown:-0}" -ge 60 ] || fail "no progress to frame 60 within 300 s"
   encoder=
@@ -88,11 +94,7 @@ done
 stop_recording() {
   "$RECORD" --size 160x90 --length 30 --output "$WORK/stopped.mp4" >"$WORK/out.txt" 2>"$WORK/err.txt" &
   PROGRAM_PID=$!
-  for _ in $(seq 1 1500); do
-    kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the recorder ended before SIG$1"
-    grep -Eq '^frame ([2-9]|[1-9][0-9]+)/900' "$WORK/out.txt" && break
-    sleep 0.2
-  done
+  wait_progress '^frame ([2-9]|[1-9][0-9]+)/900' "the recorder ended before SIG$1"
   grep -Eq '^frame ([2-9]|[1-9][0-9]+)/900' "$WORK/out.txt" || fail "no progress within 300 s"
   kill "-$1" "$PROGRAM_PID"
   wait_exit 120
